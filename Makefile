@@ -1,0 +1,75 @@
+# Entry points: make deps | build | test | demo | fuzz | bench | format | clean
+SHELL := /bin/bash
+.DEFAULT_GOAL := build
+
+BUILD    := build
+NATIVE   := $(BUILD)/native
+WINTESTS := $(BUILD)/windows-tests
+WINPROD  := $(BUILD)/windows-product
+BENCH    := $(BUILD)/bench
+FUZZ     := $(BUILD)/fuzz
+PREFIX_TEMPLATE := $(BUILD)/wineprefix-template
+JOBS     ?= $(shell nproc)
+CTEST_JOBS ?= 2
+FUZZ_SECONDS ?= 60
+
+.PHONY: deps build native windows-product windows-tests dist test demo fuzz bench format clean prefix
+
+deps:
+	@bash cmake/bootstrap.sh
+
+native:
+	@cmake -S . -B $(NATIVE) -DVELK_TREE=native -DVELK_SANITIZE=ON \
+	  -DCMAKE_CXX_FLAGS="-O1 -g" -DCMAKE_C_FLAGS="-O1 -g" >/dev/null
+	@cmake --build $(NATIVE) -j $(JOBS)
+
+windows-product:
+	@cmake -S . -B $(WINPROD) -DVELK_TREE=windows-product \
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686-win32.cmake >/dev/null
+	@cmake --build $(WINPROD) -j $(JOBS)
+	@echo "setup.exe: $$(stat -c %s $(WINPROD)/setup/setup.exe) bytes (limit 262128)"
+	@echo "unpack.dll: $$(stat -c %s $(WINPROD)/unpack/unpack.dll) bytes (carried inside setup.exe)"
+
+windows-tests: windows-product
+	@cmake -S . -B $(WINTESTS) -DVELK_TREE=windows-tests \
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686-posix.cmake \
+	  -DVELK_PRODUCT_DIR=$(abspath $(WINPROD)) >/dev/null
+	@cmake --build $(WINTESTS) -j $(JOBS)
+
+dist: native windows-product windows-tests
+	@mkdir -p dist/linux dist/windows
+	@cp $(NATIVE)/tools/velkpack/velkpack dist/linux/
+	@cp $(WINTESTS)/tools/velkpack/velkpack.exe dist/windows/
+	@cp $(WINPROD)/setup/setup.exe dist/windows/
+	@cp $(WINPROD)/unpack/unpack.dll dist/windows/
+	@echo "dist: $$(cd dist && find . -type f | sort | tr '\n' ' ')"
+
+build: deps dist
+
+prefix:
+	@bash tests/harness/make-prefix.sh $(PREFIX_TEMPLATE)
+
+# One CTest run over both trees, so the summary line closes the output.
+test: build prefix
+	@printf 'subdirs("native" "windows-tests")\n' > $(BUILD)/CTestTestfile.cmake
+	@cd $(BUILD) && VELK_PREFIX_TEMPLATE=$(abspath $(PREFIX_TEMPLATE)) \
+	  xvfb-run -a -s "-screen 0 1024x768x24" ctest -j $(CTEST_JOBS) --output-on-failure
+
+demo: build prefix
+	@VELK_PREFIX_TEMPLATE=$(abspath $(PREFIX_TEMPLATE)) bash examples/run-demo.sh
+
+fuzz: deps
+	@cmake -S . -B $(FUZZ) -DVELK_TREE=fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang >/dev/null
+	@cmake --build $(FUZZ) -j $(JOBS)
+	@bash tests/fuzz/run-all.sh $(FUZZ) $(FUZZ_SECONDS)
+
+bench: deps
+	@cmake -S . -B $(BENCH) -DVELK_TREE=bench -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@cmake --build $(BENCH) -j $(JOBS)
+	@bash bench/run-all.sh $(BENCH)
+
+format:
+	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf $(BUILD) dist

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace velk {
+
+// The state of one run of the setup program; one exists per process.
+struct TRunState {
+    std::string SetupPath;
+    std::vector<std::string> Arguments; // after the program's own path
+    bool Silent = false;
+    std::string WorkFolder;    // always with a trailing backslash
+    std::string ScratchFolder; // inside the work folder, with a trailing backslash
+    bool RebootRequest = false;
+    bool InstallResult = false;
+};
+
+} // namespace velk

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <string>
+
+#include "setup/RunState.h"
+
+namespace velk {
+
+// The whole run of setup.exe, from the work folder to the clean-up. Steps run strictly in
+// order; a failing step ends the run through the common clean-up.
+class TSetupRun {
+public:
+    explicit TSetupRun(TRunState& state) : state_(state) {}
+    virtual ~TSetupRun() = default;
+
+    void Run();
+
+protected:
+    // Everything between creating the work folders and the clean-up. An exception escaping it
+    // is shown in a plain error box after the clean-up, before the work folder is deleted.
+    virtual void Body();
+
+    TRunState& state_;
+
+private:
+    bool CreateWorkFolders();
+    void StartRuntime();
+    void ReadSettings();
+    void CleanUp();
+    void DeleteWorkFolder();
+
+    bool cleanupArmed_ = false;
+};
+
+} // namespace velk

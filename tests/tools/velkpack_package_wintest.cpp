@@ -1,0 +1,189 @@
+// velkpack.exe under Wine: builds a package, then lists, extracts and deciphers it through the
+// system's cabinet library, and refuses an entry name that would leave the target folder.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "platform/win/WindowsSupport.h"
+
+namespace {
+
+struct TResult {
+    DWORD exitCode = DWORD(-1);
+    std::string out;
+    std::string err;
+};
+
+std::string ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void WriteBytes(const std::string& path, const std::string& data) {
+    std::ofstream(path, std::ios::binary) << data;
+}
+
+class VelkpackPackageTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char temp[MAX_PATH];
+        ASSERT_NE(GetTempPathA(MAX_PATH, temp), 0u);
+        char name[MAX_PATH];
+        ASSERT_NE(GetTempFileNameA(temp, "vkp", 0, name), 0u);
+        DeleteFileA(name);
+        dir_ = name;
+        ASSERT_TRUE(CreateDirectoryA(dir_.c_str(), nullptr));
+    }
+    void TearDown() override {
+        std::string command = "cmd /c rd /s /q \"" + dir_ + "\"";
+        Start(command, nullptr);
+    }
+
+    std::string Path(const std::string& relative) const { return dir_ + "\\" + relative; }
+    // Writes a file, creating its folders.
+    void Put(const std::string& relative, const std::string& data) {
+        for (size_t slash = relative.find('\\'); slash != std::string::npos;
+             slash = relative.find('\\', slash + 1))
+            CreateDirectoryA(Path(relative.substr(0, slash)).c_str(), nullptr);
+        WriteBytes(Path(relative), data);
+    }
+
+    // Runs a command line with stdout and stderr in files of the scratch folder, new ones for
+    // each run: a process that inherited the last ones may not have let go of them yet.
+    DWORD Start(std::string commandLine, TResult* result) {
+        ++runs_;
+        const std::string outPath = Path("stdout" + std::to_string(runs_));
+        const std::string errPath = Path("stderr" + std::to_string(runs_));
+        SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+        const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+        HANDLE out = CreateFileA(outPath.c_str(), GENERIC_WRITE, share, &inherit, CREATE_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+        HANDLE err = CreateFileA(errPath.c_str(), GENERIC_WRITE, share, &inherit, CREATE_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+        EXPECT_NE(out, INVALID_HANDLE_VALUE);
+        EXPECT_NE(err, INVALID_HANDLE_VALUE);
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof startup;
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+        startup.hStdOutput = out;
+        startup.hStdError = err;
+        PROCESS_INFORMATION process = {};
+        DWORD code = DWORD(-1);
+        if (CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
+                           nullptr, nullptr, &startup, &process)) {
+            WaitForSingleObject(process.hProcess, INFINITE);
+            GetExitCodeProcess(process.hProcess, &code);
+            CloseHandle(process.hThread);
+            CloseHandle(process.hProcess);
+        }
+        CloseHandle(out);
+        CloseHandle(err);
+        if (result != nullptr) {
+            result->exitCode = code;
+            result->out = ReadBytes(outPath);
+            result->err = ReadBytes(errPath);
+        }
+        return code;
+    }
+    TResult Velkpack(const std::string& args) {
+        TResult result;
+        Start("\"" VELKPACK_EXE "\" " + args, &result);
+        return result;
+    }
+    // Messages and listings are text, written with CR LF line ends on Windows.
+    static std::string Text(std::string text) {
+        text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+        return text;
+    }
+
+    // A main package source with a setup-time file, a database and two product files.
+    void MakeSource() {
+        Put("src\\main.xml", kMainXml);
+        Put("src\\db.xml", "<package><components><component id=\"c\"><files>"
+                           "<file src=\"*.*\" dst=\"%InstallDir%\\\"/></files></component>"
+                           "</components></package>");
+        Put("src\\splash.bmp", "BM" + std::string(300, '\x11'));
+        Put("src\\files\\c\\AAAAAAAA.txt", "product file\r\n");
+        Put("src\\files\\c\\sub\\data.bin", std::string(70000, '\x42'));
+        Put("stub.exe", "MZ" + std::string(2000, '\0'));
+    }
+    TResult Build() {
+        return Velkpack("build \"" + Path("src") + "\" -o \"" + Path("setup.exe") + "\" --stub \"" +
+                        Path("stub.exe") + "\" --date 2024-05-01");
+    }
+
+    static constexpr char kMainXml[] = "<main><variables><var name=\"AppName\" value=\"W\"/>"
+                                       "</variables></main>";
+    std::string dir_;
+    int runs_ = 0;
+};
+
+TEST_F(VelkpackPackageTest, BuildsListsExtractsAndDeciphersThroughTheSystemsCabinetLibrary) {
+    MakeSource();
+    TResult built = Build();
+    ASSERT_EQ(built.exitCode, 0u) << built.err;
+
+    TResult listed = Velkpack("list \"" + Path("setup.exe") + "\"");
+    EXPECT_EQ(listed.exitCode, 0u) << listed.err;
+    listed.out = Text(listed.out);
+    const std::vector<std::string> order = {"splash.bmp", "main.pdb", "db.pdb",
+                                            "files\\c\\AAAAAAAA.txt", "files\\c\\sub\\data.bin"};
+    size_t at = listed.out.find("cabinet:  at byte 2002, 5 files\n");
+    EXPECT_NE(at, std::string::npos) << listed.out;
+    for (const std::string& name : order) {
+        size_t next = listed.out.find("2024-05-01 12:00:00  ---a-  " + name + "\n", at);
+        EXPECT_NE(next, std::string::npos) << name << "\n" << listed.out;
+        at = next;
+    }
+
+    TResult extracted = Velkpack("extract \"" + Path("setup.exe") + "\" \"" + Path("out") + "\"");
+    ASSERT_EQ(extracted.exitCode, 0u) << extracted.err;
+    EXPECT_EQ(ReadBytes(Path("out\\files\\c\\sub\\data.bin")),
+              ReadBytes(Path("src\\files\\c\\sub\\data.bin")));
+    EXPECT_EQ(ReadBytes(Path("out\\splash.bmp")), ReadBytes(Path("src\\splash.bmp")));
+    // the cabinet's date, as local time, as unpack.dll sets it
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    ASSERT_TRUE(GetFileAttributesExA(Path("out\\db.pdb").c_str(), GetFileExInfoStandard, &data));
+    FILETIME local;
+    SYSTEMTIME time;
+    ASSERT_TRUE(FileTimeToLocalFileTime(&data.ftLastWriteTime, &local));
+    ASSERT_TRUE(FileTimeToSystemTime(&local, &time));
+    EXPECT_EQ(time.wYear * 10000 + time.wMonth * 100 + time.wDay, 20240501);
+    EXPECT_EQ(time.wHour, 12);
+
+    // without --date the file's own date gives the key
+    TResult mainDb = Velkpack("decipher \"" + Path("out\\main.pdb") + "\"");
+    EXPECT_EQ(mainDb.exitCode, 0u) << mainDb.err;
+    EXPECT_EQ(mainDb.out, kMainXml);
+    TResult packageDb = Velkpack("decipher \"" + Path("out\\db.pdb") + "\"");
+    EXPECT_EQ(packageDb.exitCode, 0u) << packageDb.err;
+    EXPECT_NE(packageDb.out.find("<fileinfo name=\"c\\AAAAAAAA.txt\" size=\"14\"/>\n"),
+              std::string::npos)
+        << packageDb.out;
+}
+
+TEST_F(VelkpackPackageTest, ExtractRefusesANameThatLeavesTheFolder) {
+    MakeSource();
+    ASSERT_EQ(Build().exitCode, 0u);
+    std::string package = ReadBytes(Path("setup.exe"));
+    const size_t at = package.find("files\\c\\AAAAAAAA.txt");
+    ASSERT_NE(at, std::string::npos);
+    package.replace(at, 20, "..\\..\\..\\..\\evil.txt");
+    Put("bad.exe", package);
+    TResult r = Velkpack("extract \"" + Path("bad.exe") + "\" \"" + Path("deep\\out") + "\"");
+    EXPECT_EQ(r.exitCode, 1u);
+    EXPECT_NE(Text(r.err).find("refused, nothing extracted: entry \"..\\..\\..\\..\\evil.txt\""),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(GetFileAttributesA(Path("deep").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetFileAttributesA(Path("evil.txt").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+} // namespace

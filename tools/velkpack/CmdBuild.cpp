@@ -1,0 +1,223 @@
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "platform/DbCipher.h"
+#include "platform/StrUtils.h"
+#include "tools/velkpack/BuildError.h"
+#include "tools/velkpack/Commands.h"
+#include "tools/velkpack/FileInput.h"
+#include "tools/velkpack/PackageDatabases.h"
+#include "tools/velkpack/PackageDate.h"
+#include "tools/velkpack/PackageWriter.h"
+#include "tools/velkpack/SourceFolder.h"
+#include "tools/velkpack/reader/PackageReader.h"
+#include "unpack/CabWriter.h"
+
+namespace velk {
+namespace {
+
+const char kBuildUsage[] =
+    "Usage: velkpack build SRC -o OUT [--stub setup.exe] [--compress mszip|none]\n"
+    "                      [--date YYYY-MM-DD]\n"
+    "\n"
+    "Turns the package source folder SRC into a package. With --stub, OUT is a main package:\n"
+    "the program (setup.exe) followed by the cabinet and the trailer; SRC then needs main.xml.\n"
+    "Without it, OUT is a further package (.vkp): the cabinet and the trailer.\n"
+    "\n"
+    "SRC holds db.xml, main.xml (main package only), splash.bmp, presetup.bmp, Uninstall.exe\n"
+    "and the folders lng, plugins/N (N = the plug-in's place in db.xml, from 0), presetup and\n"
+    "files/<component ID>; only db.xml is required.\n"
+    "\n"
+    "  -o, --output OUT  the package file to write (replaced only when the build succeeds)\n"
+    "  --stub FILE       the program image that leads a main package\n"
+    "  --compress KIND   mszip (default) or none\n"
+    "  --date DATE       the package date: every cabinet entry carries it (at 12:00), and the\n"
+    "                    databases are enciphered under its day number. Default: the UTC date of\n"
+    "                    SOURCE_DATE_EPOCH when that is set, otherwise today\n"
+    "  --help            show this help\n"
+    "\n"
+    "The same SRC, stub, compression and date give the same bytes.\n"
+    "\n"
+    "Exit codes: 0 built, 1 bad input (message on stderr, nothing written), 2 bad usage.\n";
+
+// Noon keeps the day when a later conversion between local and universal time is an hour off.
+constexpr int kEntryHour = 12;
+constexpr uint16_t kEntryAttributes = 0x20; // archive
+
+struct TBuildOptions {
+    std::string Source;
+    std::string Output;
+    std::string Stub;
+    bool HasStub = false;
+    TCabCompression Compression = TCabCompression::MsZip;
+    TCalendarDate Date;
+};
+
+TCalendarDate Today() {
+    const std::time_t now = std::time(nullptr);
+    const std::tm* local = std::localtime(&now);
+    TCalendarDate date;
+    date.Year = local->tm_year + 1900;
+    date.Month = local->tm_mon + 1;
+    date.Day = local->tm_mday;
+    return date;
+}
+
+// Empty when the options are complete, otherwise the usage mistake.
+std::string ParseOptions(const std::vector<std::string>& args, TBuildOptions& options, bool& help) {
+    std::vector<std::string> sources;
+    std::string date;
+    bool optionsEnded = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        auto value = [&](std::string& target) {
+            if (i + 1 >= args.size())
+                return false;
+            target = args[++i];
+            return true;
+        };
+        if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
+            sources.push_back(arg);
+        } else if (arg == "--") {
+            optionsEnded = true;
+        } else if (arg == "--help" || arg == "-h") {
+            help = true;
+            return {};
+        } else if (arg == "-o" || arg == "--output") {
+            if (!value(options.Output))
+                return arg + " needs the package file to write";
+        } else if (arg == "--stub") {
+            if (!value(options.Stub))
+                return "--stub needs the program file";
+            options.HasStub = true;
+        } else if (arg == "--compress") {
+            std::string kind;
+            if (!value(kind) || (kind != "mszip" && kind != "none"))
+                return "--compress takes mszip or none";
+            options.Compression = kind == "none" ? TCabCompression::None : TCabCompression::MsZip;
+        } else if (arg == "--date") {
+            if (!value(date))
+                return "--date needs a date (YYYY-MM-DD)";
+            if (!ParseIsoDate(date, options.Date))
+                return "--date \"" + date + "\" is no date of the form YYYY-MM-DD";
+        } else {
+            return "unknown option \"" + arg + "\"";
+        }
+    }
+    if (sources.size() != 1)
+        return sources.empty() ? "no source folder given" : "only one source folder can be given";
+    options.Source = sources[0];
+    if (options.Output.empty())
+        return "no output file given (-o OUT)";
+    if (date.empty()) {
+        const char* epoch = std::getenv("SOURCE_DATE_EPOCH");
+        if (epoch != nullptr && *epoch != '\0') {
+            if (!EpochDate(epoch, options.Date))
+                return Format("SOURCE_DATE_EPOCH \"%s\" is no count of seconds", epoch);
+        } else {
+            options.Date = Today();
+        }
+    }
+    uint16_t dosDate;
+    if (!PackDosDate(options.Date.Year, options.Date.Month, options.Date.Day, dosDate))
+        return "the package date " + IsoDateText(options.Date) +
+               " lies outside the dates a cabinet can record (1980-01-01 to 2107-12-31)";
+    return {};
+}
+
+std::string ReadStub(const TBuildOptions& options) {
+    if (!options.HasStub)
+        return {};
+    std::string stub;
+    std::string error;
+    if (!ReadWholeFile(options.Stub, stub, error))
+        throw EBuildError(error);
+    CheckStub(stub, options.Stub);
+    return stub;
+}
+
+int Build(const TBuildOptions& options) {
+    const TSourceFolder source = ScanSourceFolder(options.Source);
+    if (options.HasStub && source.MainDatabase.empty())
+        throw EBuildError(options.Source + ": no main.xml: a main package (--stub) carries the "
+                                           "main database");
+    if (!options.HasStub && !source.MainDatabase.empty())
+        throw EBuildError(source.MainDatabase + ": the main database belongs in the main package "
+                                                "only; build with --stub, or remove the file");
+    const std::string stub = ReadStub(options);
+    const std::string mainDatabase =
+        source.MainDatabase.empty() ? std::string() : ReadMainDatabase(source.MainDatabase);
+    const auto fileInfos = CollectFileInfos(source.ProductFiles);
+    bool replaced = false;
+    const std::string packageDatabase =
+        ReadPackageDatabase(source.PackageDatabase, *fileInfos, replaced);
+    if (replaced)
+        std::fprintf(stderr,
+                     "velkpack build: %s: its \"fileinfos\" give way to the ones read from the "
+                     "files\n",
+                     source.PackageDatabase.c_str());
+
+    TCabFileInfo entry;
+    PackDosDate(options.Date.Year, options.Date.Month, options.Date.Day, entry.Date);
+    PackDosTime(kEntryHour, 0, 0, entry.Time);
+    entry.Attributes = kEntryAttributes;
+    const int32_t daySerial = DaySerialOf(options.Date);
+
+    TCabWriter cabinet(options.Compression);
+    uint64_t presetupSize = 0;
+    uint64_t filesSize = 0;
+    auto addData = [&](const char* name, const std::string& plainText) {
+        entry.Name = name;
+        presetupSize += plainText.size();
+        cabinet.AddFile(entry, EncipherBytes(plainText, daySerial));
+    };
+    auto addFiles = [&](const std::vector<TSourceFile>& files) {
+        for (const TSourceFile& file : files) {
+            entry.Name = file.Name;
+            entry.Size = uint32_t(file.Size);
+            (IsProductFile(file.Name) ? filesSize : presetupSize) += file.Size;
+            cabinet.AddFile(entry, CabDiskFile(file.Path));
+        }
+    };
+    addFiles(source.Pictures);
+    if (options.HasStub)
+        addData("main.pdb", mainDatabase);
+    addData("db.pdb", packageDatabase);
+    addFiles(source.SetupFiles);
+    addFiles(source.ProductFiles);
+
+    const uint64_t size = WritePackageFile(options.Output, stub, cabinet, presetupSize, filesSize);
+    std::printf("%s: %llu bytes; %u files (%llu bytes before \"files\\\", %llu in it); package "
+                "date %s (day %d)\n",
+                options.Output.c_str(), (unsigned long long)size,
+                unsigned(source.Pictures.size() + source.SetupFiles.size() +
+                         source.ProductFiles.size() + (options.HasStub ? 2 : 1)),
+                (unsigned long long)presetupSize, (unsigned long long)filesSize,
+                IsoDateText(options.Date).c_str(), int(daySerial));
+    return kExitOk;
+}
+
+} // namespace
+
+int RunBuild(const std::vector<std::string>& args) {
+    TBuildOptions options;
+    bool help = false;
+    std::string mistake = ParseOptions(args, options, help);
+    if (help) {
+        std::fputs(kBuildUsage, stdout);
+        return kExitOk;
+    }
+    if (!mistake.empty())
+        return UsageError("build", mistake);
+    try {
+        return Build(options);
+    } catch (const Exception& e) {
+        std::fprintf(stderr, "velkpack build: %s\n", e.what());
+        return kExitFailed;
+    }
+}
+
+} // namespace velk
