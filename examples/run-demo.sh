@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 template=${VELK_PREFIX_TEMPLATE:?run through make demo}
 setup_exe=$(realpath dist/windows/setup.exe)
 work=$(mktemp -d /tmp/velk-demo.XXXXXX)
-trap 'WINEPREFIX=$work/prefix wineserver -k >/dev/null 2>&1; rm -rf "$work"' EXIT
+trap 'WINEPREFIX=$work/prefix wineserver -k >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
 cp -a "$template" "$work/prefix"
 export WINEPREFIX=$work/prefix WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 
