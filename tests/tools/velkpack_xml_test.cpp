@@ -1,64 +1,28 @@
 // Runs the built velkpack on fixture files and checks its JSON, exit codes and messages.
+#include "tools/VelkpackRun.h"
+
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
 #include <cerrno>
 #include <cstdlib>
-#include <fstream>
 #include <iconv.h>
-#include <sstream>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace {
 
 using nlohmann::json;
 
-struct TResult {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
+using velk_test::TVelkpackResult;
 
-class VelkpackXmlTest : public ::testing::Test {
+class VelkpackXmlTest : public velk_test::TVelkpackTest {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/velkpack-xml.XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir_ = pattern;
-    }
-    void TearDown() override { std::system(("rm -rf '" + dir_ + "'").c_str()); }
-
-    std::string Write(const std::string& name, const std::string& content) {
-        std::string path = dir_ + "/" + name;
-        std::ofstream(path, std::ios::binary) << content;
-        return path;
-    }
-    std::string ReadBack(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
-    TResult Run(const std::string& args) {
-        std::string command = std::string(VELKPACK_PATH) + " " + args + " >'" + dir_ +
-                              "/stdout' 2>'" + dir_ + "/stderr'";
-        int status = std::system(command.c_str());
-        TResult r;
-        r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        r.out = ReadBack(dir_ + "/stdout");
-        r.err = ReadBack(dir_ + "/stderr");
-        return r;
-    }
     // Parses the XML text with the given flags and returns the JSON tree (exit code 0 expected).
     json Tree(const std::string& xml, const std::string& flags = "") {
-        TResult r = Run("xml " + flags + " " + Write("in.xml", xml));
+        TVelkpackResult r = Run("xml " + flags + " " + Write("in.xml", xml));
         EXPECT_EQ(r.exitCode, 0) << r.err;
         return json::parse(r.out);
     }
-
-    std::string dir_;
 };
 
 json Node(const char* kind, const char* name, json attributes, const char* text, json children) {
@@ -108,8 +72,8 @@ TEST_F(VelkpackXmlTest, FlagsChangeEachParserOption) {
 
 TEST_F(VelkpackXmlTest, CompactOutputIsOneLineOfTheSameTree) {
     std::string path = Write("a.xml", "<a x='1'><b/></a>");
-    TResult pretty = Run("xml " + path);
-    TResult compact = Run("xml --compact " + path);
+    TVelkpackResult pretty = Run("xml " + path);
+    TVelkpackResult compact = Run("xml --compact " + path);
     ASSERT_EQ(compact.exitCode, 0);
     EXPECT_EQ(compact.out.find('\n'), compact.out.size() - 1);
     EXPECT_EQ(json::parse(compact.out), json::parse(pretty.out));
@@ -120,7 +84,7 @@ TEST_F(VelkpackXmlTest, DeepNestingIsPrinted) {
     std::string xml;
     for (int i = 0; i < depth; ++i)
         xml += "<e>";
-    TResult r = Run("xml --compact --no-text-nodes " + Write("deep.xml", xml));
+    TVelkpackResult r = Run("xml --compact --no-text-nodes " + Write("deep.xml", xml));
     ASSERT_EQ(r.exitCode, 0) << r.err;
     json tree = json::parse(r.out);
     int levels = 1;
@@ -133,18 +97,18 @@ TEST_F(VelkpackXmlTest, DeepNestingIsPrinted) {
 }
 
 TEST_F(VelkpackXmlTest, SyntaxErrorPrintsTheParserMessage) {
-    TResult r = Run("xml " + Write("bad.xml", "<a>\n<b x=1/></a>"));
+    TVelkpackResult r = Run("xml " + Write("bad.xml", "<a>\n<b x=1/></a>"));
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.err, "Opening quote character (single or double) expected. Line 2, position 6.\n");
     EXPECT_EQ(r.out, "");
 }
 
 TEST_F(VelkpackXmlTest, UnreadableFileExitsWithTwo) {
-    TResult missing = Run("xml " + dir_ + "/missing.xml");
+    TVelkpackResult missing = Run("xml " + dir_ + "/missing.xml");
     EXPECT_EQ(missing.exitCode, 2);
     EXPECT_NE(missing.err.find(dir_ + "/missing.xml"), std::string::npos) << missing.err;
     EXPECT_NE(missing.err.find("No such file"), std::string::npos) << missing.err;
-    TResult folder = Run("xml " + dir_);
+    TVelkpackResult folder = Run("xml " + dir_);
     EXPECT_EQ(folder.exitCode, 2);
     EXPECT_NE(folder.err.find("cannot read"), std::string::npos) << folder.err;
     EXPECT_EQ(folder.out, "");
@@ -176,9 +140,9 @@ TEST_F(VelkpackXmlTest, HighBytesAreConvertedFromTheCodePage) {
         high += static_cast<char>(b);
     std::string path = Write("high.xml", "<a v='" + high + "'>" + high + "</a>");
 
-    TResult r1252 = Run("xml " + path);
-    TResult r28591 = Run("xml --codepage 28591 " + path);
-    TResult r1252Flag = Run("xml --codepage=1252 " + path);
+    TVelkpackResult r1252 = Run("xml " + path);
+    TVelkpackResult r28591 = Run("xml --codepage 28591 " + path);
+    TVelkpackResult r1252Flag = Run("xml --codepage=1252 " + path);
     ASSERT_EQ(r1252.exitCode, 0) << r1252.err;
     ASSERT_EQ(r28591.exitCode, 0) << r28591.err;
     EXPECT_EQ(r1252Flag.out, r1252.out);
@@ -211,10 +175,10 @@ TEST_F(VelkpackXmlTest, ControlCharactersAreEscaped) {
 }
 
 TEST_F(VelkpackXmlTest, HelpAndUsageErrors) {
-    TResult help = Run("--help");
+    TVelkpackResult help = Run("--help");
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_NE(help.out.find("xml"), std::string::npos);
-    TResult xmlHelp = Run("xml --help");
+    TVelkpackResult xmlHelp = Run("xml --help");
     EXPECT_EQ(xmlHelp.exitCode, 0);
     EXPECT_NE(xmlHelp.out.find("Usage: velkpack xml"), std::string::npos);
     EXPECT_NE(xmlHelp.out.find("--no-comment-nodes"), std::string::npos);
@@ -233,7 +197,7 @@ TEST_F(VelkpackXmlTest, HelpAndUsageErrors) {
         {"xml " + file + " --codepage", "--codepage needs a code page number"},
     };
     for (const auto& m : mistakes) {
-        TResult r = Run(m.args);
+        TVelkpackResult r = Run(m.args);
         EXPECT_EQ(r.exitCode, 2) << m.args;
         EXPECT_NE(r.err.find(m.message), std::string::npos) << m.args << ": " << r.err;
         EXPECT_EQ(r.out, "") << m.args;
