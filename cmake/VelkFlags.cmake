@@ -14,7 +14,8 @@ endif()
 if(VELK_PRODUCT_ONLY)
   # setup.exe carries the whole engine and its cabinet must start before byte 262,128:
   # every byte of code counts.
-  add_compile_options(-Os -ffunction-sections -fdata-sections)
+  add_compile_options(-Os -ffunction-sections -fdata-sections
+                      "$<$<COMPILE_LANGUAGE:CXX>:SHELL:-include ${PROJECT_SOURCE_DIR}/cmake/ProductPrelude.h>")
   add_link_options(-Wl,--gc-sections -s)
 endif()
 

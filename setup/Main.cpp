@@ -2,15 +2,6 @@
 #include "setup/CommandLine.h"
 #include "setup/SetupRun.h"
 
-#include <cstdlib>
-
-// The default terminate handler drags in the demangler; an installer has no use for it.
-namespace __gnu_cxx {
-void __verbose_terminate_handler() {
-    std::abort();
-}
-} // namespace __gnu_cxx
-
 namespace {
 
 // A setup program is run from download folders: a DLL planted beside it must never be loaded

@@ -14,6 +14,7 @@ struct TRunState {
     std::string ScratchFolder; // inside the work folder, with a trailing backslash
     bool RebootRequest = false;
     bool InstallResult = false;
+    std::string SavedCurrentFolder;
 };
 
 } // namespace velk

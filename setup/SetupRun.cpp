@@ -21,6 +21,31 @@ std::string CreateUniqueFolder(const std::string& parent) {
     return folder;
 }
 
+// Writes the bytes of a raw-data resource of the program; false when there is no such resource.
+bool SaveResourceToFile(const char* name, const std::string& fileName) {
+    HRSRC resource = FindResourceA(nullptr, name, MAKEINTRESOURCEA(10) /* RT_RCDATA */);
+    HGLOBAL loaded = resource ? LoadResource(nullptr, resource) : nullptr;
+    const void* bytes = loaded ? LockResource(loaded) : nullptr;
+    if (!bytes)
+        return false;
+    const DWORD size = SizeofResource(nullptr, resource);
+    // A failed write shows when the library cannot be loaded from the file.
+    HANDLE file = CreateFileA(fileName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+        DWORD written = 0;
+        WriteFile(file, bytes, size, &written, nullptr);
+        CloseHandle(file);
+    }
+    return true;
+}
+
+std::string CurrentFolder() {
+    char buffer[MAX_PATH + 1] = {};
+    const DWORD length = GetCurrentDirectoryA(sizeof buffer, buffer);
+    return length > 0 && length < sizeof buffer ? std::string(buffer, length) : std::string();
+}
+
 } // namespace
 
 void TSetupRun::Run() {
@@ -61,9 +86,9 @@ bool TSetupRun::CreateWorkFolders() {
 void TSetupRun::Body() {
     StartRuntime();
     ReadSettings();
-    // The unpack library is written to the work folder next; from then on every exit goes
-    // through the clean-up.
-    cleanupArmed_ = true;
+    if (!ExtractUnpackLibrary())
+        return;
+    EnterSetupFolder();
 }
 
 void TSetupRun::StartRuntime() {
@@ -77,10 +102,27 @@ void TSetupRun::ReadSettings() {
     MessageBoxFlags = MB_SETFOREGROUND;
 }
 
+bool TSetupRun::ExtractUnpackLibrary() {
+    if (!SaveResourceToFile("UNPACK", state_.WorkFolder + "unpack.dll")) {
+        ShowError("Can't extract UNPACK.DLL");
+        return false;
+    }
+    cleanupArmed_ = true;
+    return true;
+}
+
+void TSetupRun::EnterSetupFolder() {
+    // Relative package names resolve against the program's folder.
+    state_.SavedCurrentFolder = CurrentFolder();
+    SetCurrentDirectoryA(ExtractFilePath(state_.SetupPath).c_str());
+}
+
 void TSetupRun::CleanUp() {
     if (!cleanupArmed_)
         return;
     cleanupArmed_ = false;
+    if (!state_.SavedCurrentFolder.empty())
+        SetCurrentDirectoryA(state_.SavedCurrentFolder.c_str());
     FlushIniFiles();
 }
 

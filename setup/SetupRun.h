@@ -20,12 +20,18 @@ protected:
     // is shown in a plain error box after the clean-up, before the work folder is deleted.
     virtual void Body();
 
+    // The pieces of the body, in their order.
+    void StartRuntime();
+    void ReadSettings();
+    // Writes the unpack library carried in the program's resources into the work folder; from
+    // then on every exit goes through the clean-up.
+    bool ExtractUnpackLibrary();
+    void EnterSetupFolder();
+
     TRunState& state_;
 
 private:
     bool CreateWorkFolders();
-    void StartRuntime();
-    void ReadSettings();
     void CleanUp();
     void DeleteWorkFolder();
 

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string_view>
 
-#include "tools/velkpack/reader/EntryName.h"
+#include "setup/EntryName.h"
 #include "tools/velkpack/reader/PackageReader.h"
 
 namespace velk {

@@ -1,4 +1,5 @@
 #include "harness/DialogWatcher.h"
+#include "harness/WinPackageTest.h"
 #include "platform/Exception.h"
 #include "platform/epFileUtils.h"
 #include "platform/epRegIni.h"
@@ -15,11 +16,13 @@ namespace {
 
 using velk::TRunState;
 using velk::TSetupRun;
+using velk::test::ReadBytes;
 
 // Points the temporary folder of this process (and of its children) at a folder of the test.
-class TempFolderTest : public ::testing::Test {
+class TempFolderTest : public velk::test::TWinPackageTest {
 protected:
     void SetUp() override {
+        TWinPackageTest::SetUp();
         char buffer[MAX_PATH];
         GetTempPathA(MAX_PATH, buffer);
         savedTmp_ = buffer;
@@ -31,6 +34,7 @@ protected:
     void TearDown() override {
         SetTemp(savedTmp_);
         velk::DeleteFolder(base_, true);
+        TWinPackageTest::TearDown();
     }
     static void SetTemp(const std::string& folder) {
         SetEnvironmentVariableA("TMP", folder.c_str());
@@ -64,7 +68,8 @@ public:
 
 protected:
     void Body() override {
-        TSetupRun::Body();
+        StartRuntime();
+        ReadSettings();
         workExisted = velk::DirectoryExists(state_.WorkFolder);
         scratchExisted = velk::DirectoryExists(state_.ScratchFolder);
         CreateDirectoryA((state_.WorkFolder + "pkg").c_str(), nullptr);
@@ -110,7 +115,8 @@ public:
 
 protected:
     void Body() override {
-        TSetupRun::Body();
+        StartRuntime();
+        ASSERT_TRUE(ExtractUnpackLibrary());
         quotesStrippedInBody = velk::IniStripQuotes;
         velk::IniWriteString(iniFile_, "Settings", "Path", "\"C:\\Program Files\\App\"");
     }
@@ -138,7 +144,8 @@ public:
 
 protected:
     void Body() override {
-        TSetupRun::Body();
+        StartRuntime();
+        ExtractUnpackLibrary();
         throw velk::Exception("Invalid character in the tag name. Line 1, position 2.");
     }
 };
@@ -162,26 +169,50 @@ TEST_F(TempFolderTest, AnExceptionIsShownInAPlainErrorBoxBeforeTheWorkFolderGoes
     EXPECT_TRUE(Entries(temp_).empty());
 }
 
-// Runs the shipped program as a user would and waits for it.
-DWORD RunSetup(const std::string& arguments) {
-    std::string commandLine = "\"" + std::string(VELK_SETUP_EXE) + "\" " + arguments;
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process))
-        return 0xFFFFFFFF;
-    WaitForSingleObject(process.hProcess, 60000);
-    DWORD code = 0xFFFFFFFE;
-    GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return code;
+// What the body left behind before the clean-up: the unpack library and the current folder.
+class StartRun : public TSetupRun {
+public:
+    using TSetupRun::TSetupRun;
+    std::string library, currentFolder;
+
+protected:
+    void Body() override {
+        TSetupRun::Body();
+        library = ReadBytes(state_.WorkFolder + "unpack.dll");
+        char folder[MAX_PATH] = {};
+        GetCurrentDirectoryA(MAX_PATH, folder);
+        currentFolder = folder;
+    }
+};
+
+TEST_F(TempFolderTest, TheUnpackLibraryIsWrittenAndTheProgramsFolderIsCurrentUntilTheCleanUp) {
+    CreateDirectoryA(Path("pkg").c_str(), nullptr);
+    TRunState state;
+    state.SetupPath = Path("pkg\\Sample.exe");
+    StartRun run(state);
+    run.Run();
+
+    EXPECT_EQ(run.library, ReadBytes(VELK_UNPACK_DLL));
+    EXPECT_EQ(run.currentFolder, Path("pkg"));
+    char folder[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, folder);
+    EXPECT_NE(std::string(folder), Path("pkg")) << "the current folder is restored";
+    EXPECT_TRUE(Entries(temp_).empty());
 }
 
-TEST_F(TempFolderTest, ShippedProgramExitsWithZeroAndLeavesNothingBehind) {
+// Runs the shipped program as a package of the sample's shape, as a user would.
+TEST_F(TempFolderTest, TheShippedProgramExitsWithZeroAndLeavesNothingBehind) {
+    Put("src\\main.xml",
+        "<main><variables><var name=\"AppName\" value=\"App\"/></variables></main>");
+    Put("src\\db.xml", "<package><components><component id=\"core\"/></components></package>");
+    Put("src\\files\\core\\app.txt", "product file\r\n");
+    velk::test::TProcessResult built;
+    Start("\"" VELKPACK_EXE "\" build \"" + Path("src") + "\" -o \"" + Path("Sample.exe") +
+              "\" --stub \"" VELK_SETUP_EXE "\" --date 2024-05-01",
+          &built);
+    ASSERT_EQ(built.exitCode, 0u) << built.err;
     for (const char* arguments : {"", "/S", "-s extra \"two words\""}) {
-        EXPECT_EQ(RunSetup(arguments), 0u) << arguments;
+        EXPECT_EQ(Start("\"" + Path("Sample.exe") + "\" " + arguments, nullptr), 0u) << arguments;
         EXPECT_TRUE(Entries(temp_).empty()) << arguments;
     }
 }

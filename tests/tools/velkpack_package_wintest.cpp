@@ -2,107 +2,24 @@
 // system's cabinet library, and refuses an entry name that would leave the target folder.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "platform/win/WindowsSupport.h"
+#include "harness/WinPackageTest.h"
 
 namespace {
 
-struct TResult {
-    DWORD exitCode = DWORD(-1);
-    std::string out;
-    std::string err;
-};
+using velk::test::ReadBytes;
+using velk::test::Text;
+using TResult = velk::test::TProcessResult;
 
-std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void WriteBytes(const std::string& path, const std::string& data) {
-    std::ofstream(path, std::ios::binary) << data;
-}
-
-class VelkpackPackageTest : public ::testing::Test {
+class VelkpackPackageTest : public velk::test::TWinPackageTest {
 protected:
-    void SetUp() override {
-        char temp[MAX_PATH];
-        ASSERT_NE(GetTempPathA(MAX_PATH, temp), 0u);
-        char name[MAX_PATH];
-        ASSERT_NE(GetTempFileNameA(temp, "vkp", 0, name), 0u);
-        DeleteFileA(name);
-        dir_ = name;
-        ASSERT_TRUE(CreateDirectoryA(dir_.c_str(), nullptr));
-    }
-    void TearDown() override {
-        std::string command = "cmd /c rd /s /q \"" + dir_ + "\"";
-        Start(command, nullptr);
-    }
-
-    std::string Path(const std::string& relative) const { return dir_ + "\\" + relative; }
-    // Writes a file, creating its folders.
-    void Put(const std::string& relative, const std::string& data) {
-        for (size_t slash = relative.find('\\'); slash != std::string::npos;
-             slash = relative.find('\\', slash + 1))
-            CreateDirectoryA(Path(relative.substr(0, slash)).c_str(), nullptr);
-        WriteBytes(Path(relative), data);
-    }
-
-    // Runs a command line with stdout and stderr in files of the scratch folder, new ones for
-    // each run: a process that inherited the last ones may not have let go of them yet.
-    DWORD Start(std::string commandLine, TResult* result) {
-        ++runs_;
-        const std::string outPath = Path("stdout" + std::to_string(runs_));
-        const std::string errPath = Path("stderr" + std::to_string(runs_));
-        SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-        const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-        HANDLE out = CreateFileA(outPath.c_str(), GENERIC_WRITE, share, &inherit, CREATE_ALWAYS,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr);
-        HANDLE err = CreateFileA(errPath.c_str(), GENERIC_WRITE, share, &inherit, CREATE_ALWAYS,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr);
-        EXPECT_NE(out, INVALID_HANDLE_VALUE);
-        EXPECT_NE(err, INVALID_HANDLE_VALUE);
-        STARTUPINFOA startup = {};
-        startup.cb = sizeof startup;
-        startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-        startup.hStdOutput = out;
-        startup.hStdError = err;
-        PROCESS_INFORMATION process = {};
-        DWORD code = DWORD(-1);
-        if (CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
-                           nullptr, nullptr, &startup, &process)) {
-            WaitForSingleObject(process.hProcess, INFINITE);
-            GetExitCodeProcess(process.hProcess, &code);
-            CloseHandle(process.hThread);
-            CloseHandle(process.hProcess);
-        }
-        CloseHandle(out);
-        CloseHandle(err);
-        if (result != nullptr) {
-            result->exitCode = code;
-            result->out = ReadBytes(outPath);
-            result->err = ReadBytes(errPath);
-        }
-        return code;
-    }
     TResult Velkpack(const std::string& args) {
         TResult result;
         Start("\"" VELKPACK_EXE "\" " + args, &result);
         return result;
     }
-    // Messages and listings are text, written with CR LF line ends on Windows.
-    static std::string Text(std::string text) {
-        text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
-        return text;
-    }
-
     // A main package source with a setup-time file, a database and two product files.
     void MakeSource() {
         Put("src\\main.xml", kMainXml);
@@ -121,8 +38,6 @@ protected:
 
     static constexpr char kMainXml[] = "<main><variables><var name=\"AppName\" value=\"W\"/>"
                                        "</variables></main>";
-    std::string dir_;
-    int runs_ = 0;
 };
 
 TEST_F(VelkpackPackageTest, BuildsListsExtractsAndDeciphersThroughTheSystemsCabinetLibrary) {

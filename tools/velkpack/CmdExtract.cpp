@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "tools/velkpack/Commands.h"
-#include "tools/velkpack/reader/EntryName.h"
+#include "setup/EntryName.h"
 #include "tools/velkpack/reader/HostFiles.h"
 #include "tools/velkpack/reader/PackageReader.h"
 

@@ -44,18 +44,22 @@ static BOOL ReadAt(TCabinetFile* cab, DWORD offset, void* buffer, DWORD count) {
            ReadFile(cab->File, buffer, count, &got, NULL) && got == count;
 }
 
+/* Spelled out rather than kept as a table: this library travels inside setup.exe, in front of
+   the package's cabinet, so it must not hold the eight bytes it looks for. */
+static BOOL IsSignatureAt(const BYTE* p) {
+    return p[0] == 'M' && p[1] == 'S' && p[2] == 'C' && p[3] == 'F' && p[4] == 0 && p[5] == 0 &&
+           p[6] == 0 && p[7] == 0;
+}
+
 static BOOL FindSignature(TCabinetFile* cab) {
-    static const BYTE signature[SIGNATURE_SIZE] = {'M', 'S', 'C', 'F', 0, 0, 0, 0};
-    DWORD size = SIGNATURE_LIMIT + SIGNATURE_SIZE - 1, got = 0, i, j;
+    DWORD size = SIGNATURE_LIMIT + SIGNATURE_SIZE - 1, got = 0, i;
     BYTE* buffer = MemAlloc(size);
     BOOL found = FALSE;
     if (!buffer)
         return FALSE;
     if (ReadFile(cab->File, buffer, size, &got, NULL)) {
         for (i = 0; !found && i + SIGNATURE_SIZE <= got; i++) {
-            for (j = 0; j < SIGNATURE_SIZE && buffer[i + j] == signature[j]; j++)
-                ;
-            if (j == SIGNATURE_SIZE) {
+            if (IsSignatureAt(buffer + i)) {
                 cab->Base = i;
                 found = TRUE;
             }

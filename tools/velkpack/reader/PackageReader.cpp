@@ -1,7 +1,7 @@
 #include "tools/velkpack/reader/PackageReader.h"
 
 #include "platform/StrUtils.h"
-#include "tools/velkpack/reader/EntryName.h"
+#include "setup/EntryName.h"
 
 namespace velk {
 

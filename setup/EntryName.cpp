@@ -1,4 +1,4 @@
-#include "tools/velkpack/reader/EntryName.h"
+#include "setup/EntryName.h"
 
 namespace velk {
 
