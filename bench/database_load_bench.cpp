@@ -1,6 +1,6 @@
 // Loading a generated main database (10,000 components, 2,000 features in three levels, 20,000
-// variables) into the database objects, against parsing the same text, and copying every
-// component definition from a package database into its main database stub.
+// variables) into the database objects, against parsing the same text, copying every component
+// definition from a package database into its main database stub, and looking variables up.
 #include <benchmark/benchmark.h>
 
 #include <malloc.h>
@@ -190,6 +190,24 @@ void BM_CopyComponents(benchmark::State& state) {
     state.SetItemsProcessed(int64_t(state.iterations()) * kComponents);
 }
 BENCHMARK(BM_CopyComponents)->Unit(benchmark::kMillisecond);
+
+// Variable lookups by name in the loaded main database, as every %Name% reference makes them:
+// names from all over the list, written in another case, and names that no variable has.
+void BM_FindParam(benchmark::State& state) {
+    auto db = NewMainDatabase();
+    db->Merge(*Parse(MainText()));
+    std::vector<std::string> names;
+    for (int v = 0; v < kVariables; v += 97)
+        names.push_back(UpperCase(Format(v % 10 == 0 ? "RegVar%05d" : "Var%05d", v)));
+    names.push_back("ProgramFiles");
+    names.push_back("Missing");
+    const TvkVariables& variables = *db->Variables;
+    for (auto _ : state)
+        for (const std::string& name : names)
+            benchmark::DoNotOptimize(variables.FindParam(name));
+    state.SetItemsProcessed(int64_t(state.iterations()) * int64_t(names.size()));
+}
+BENCHMARK(BM_FindParam)->Unit(benchmark::kMicrosecond);
 
 size_t HeapInUse() {
     return mallinfo2().uordblks;

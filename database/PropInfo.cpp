@@ -1,6 +1,6 @@
 #include "database/PropInfo.h"
 
-#include <algorithm>
+#include <cstring>
 
 #include "database/epXMLObject.h"
 #include "platform/StrUtils.h"
@@ -14,55 +14,124 @@ int TEnumType::Find(std::string_view name) const {
     return -1;
 }
 
-TPropInfo TPropInfo::Ordinal(const char* name, TPropKind kind, const TEnumType* type, TGetOrd get,
-                             TSetOrd set) {
-    TPropInfo p;
-    p.Name = name;
-    p.Kind = kind;
-    p.Enum = type;
-    p.GetOrd = get;
-    p.SetOrd = set;
-    return p;
+TRareString& TRareString::operator=(std::string_view value) {
+    if (value.empty())
+        text_.reset();
+    else if (text_)
+        text_->assign(value.data(), value.size());
+    else
+        text_ = std::make_unique<std::string>(value);
+    return *this;
 }
 
-TPropInfo TPropInfo::Float(const char* name, TGetFloat get, TSetFloat set) {
-    TPropInfo p;
-    p.Name = name;
-    p.Kind = TPropKind::Float;
-    p.GetFloat = get;
-    p.SetFloat = set;
-    return p;
+const std::string& TRareString::str() const {
+    static const std::string empty;
+    return text_ ? *text_ : empty;
 }
 
-TPropInfo TPropInfo::String(const char* name, TGetStr get, TSetStr set) {
-    TPropInfo p;
-    p.Name = name;
-    p.Kind = TPropKind::String;
-    p.GetStr = get;
-    p.SetStr = set;
-    return p;
+// A slot keeps its state in the low bits of an object's address, TXMLObject its Merging flag.
+static_assert(alignof(TXMLObject) >= 4, "objects must leave two address bits free");
+
+TObjectSlot::~TObjectSlot() {
+    delete Object();
 }
 
-TPropInfo TPropInfo::Object(const char* name, TGetClass declared, TGetObj get, TSetObj set) {
-    TPropInfo p;
-    p.Name = name;
-    p.Kind = TPropKind::Class;
-    p.DeclaredClass = declared;
-    p.GetObj = get;
-    p.SetObj = set;
-    return p;
+void TObjectSlot::Set(std::unique_ptr<TXMLObject> object) {
+    delete Object();
+    word_ = reinterpret_cast<uintptr_t>(object.release()) | (word_ & kLazy);
 }
 
-TClassInfo::TClassInfo(const char* name, const TClassInfo* parent, std::vector<TPropInfo> props,
-                       TCreate create)
-    : name_(name), parent_(parent), create_(create), own_(std::move(props)) {
-    if (parent_)
-        sorted_ = parent_->sorted_;
-    for (const TPropInfo& p : own_)
-        sorted_.push_back(&p);
-    std::stable_sort(sorted_.begin(), sorted_.end(), [](const TPropInfo* a, const TPropInfo* b) {
-        return CompareText(a->Name, b->Name) < 0;
-    });
+void TObjectSlot::Clear(TXMLObject* owner) {
+    delete Object();
+    word_ = word_ & kLazy ? Pending(owner) : 0;
+}
+
+TXMLObject* TObjectSlot::Materialize(const TClassInfo& listClass) const {
+    if (word_ & kPending) {
+        auto* owner = reinterpret_cast<TXMLObject*>(word_ & ~(kLazy | kPending));
+        word_ = reinterpret_cast<uintptr_t>(listClass.Create(owner).release()) | kLazy;
+    }
+    return Object();
+}
+
+namespace {
+
+// The data member of p in obj.
+char* Member(const TXMLObject& obj, const TPropInfo& p) {
+    return reinterpret_cast<char*>(const_cast<TXMLObject*>(&obj)) + p.Offset;
+}
+
+template <class T> T Load(const char* at) {
+    T value;
+    std::memcpy(&value, at, sizeof value);
+    return value;
+}
+
+template <class T> void Store(char* at, T value) {
+    std::memcpy(at, &value, sizeof value);
+}
+
+} // namespace
+
+int64_t TPropInfo::GetOrd(const TXMLObject& obj) const {
+    const char* at = Member(obj, *this);
+    switch (Storage) {
+    case TPropStorage::Byte:
+        return Load<uint8_t>(at);
+    case TPropStorage::Word:
+        return Load<uint16_t>(at);
+    default:
+        return Load<int32_t>(at);
+    }
+}
+
+void TPropInfo::SetOrd(TXMLObject& obj, int64_t value) const {
+    char* at = Member(obj, *this);
+    switch (Storage) {
+    case TPropStorage::Byte:
+        // A bool must hold 0 or 1 and nothing else.
+        Store<uint8_t>(at, Kind == TPropKind::Boolean ? value != 0 : static_cast<uint8_t>(value));
+        break;
+    case TPropStorage::Word:
+        Store<uint16_t>(at, static_cast<uint16_t>(value));
+        break;
+    default:
+        Store<int32_t>(at, static_cast<int32_t>(value));
+        break;
+    }
+}
+
+double TPropInfo::GetFloat(const TXMLObject& obj) const {
+    return Load<double>(Member(obj, *this));
+}
+
+void TPropInfo::SetFloat(TXMLObject& obj, double value) const {
+    Store<double>(Member(obj, *this), value);
+}
+
+const std::string& TPropInfo::GetStr(const TXMLObject& obj) const {
+    char* at = Member(obj, *this);
+    if (Storage == TPropStorage::Rare)
+        return reinterpret_cast<const TRareString*>(at)->str();
+    return *reinterpret_cast<const std::string*>(at);
+}
+
+void TPropInfo::SetStr(TXMLObject& obj, std::string_view value) const {
+    char* at = Member(obj, *this);
+    if (Storage == TPropStorage::Rare)
+        *reinterpret_cast<TRareString*>(at) = value;
+    else if (Setter)
+        Setter(obj, value);
+    else
+        reinterpret_cast<std::string*>(at)->assign(value.data(), value.size());
+}
+
+TXMLObject* TPropInfo::GetObj(const TXMLObject& obj) const {
+    return reinterpret_cast<const TObjectSlot*>(Member(obj, *this))->Object();
+}
+
+TObjectSlot& TPropInfo::Slot(TXMLObject& obj) const {
+    return *reinterpret_cast<TObjectSlot*>(Member(obj, *this));
 }
 
 bool TClassInfo::InheritsFrom(const TClassInfo& base) const {
@@ -72,12 +141,23 @@ bool TClassInfo::InheritsFrom(const TClassInfo& base) const {
     return false;
 }
 
+std::unique_ptr<TXMLObject> TClassInfo::Create(TXMLObject* owner) const {
+    return std::unique_ptr<TXMLObject>(create_(owner));
+}
+
 const TPropInfo* TClassInfo::FindProp(std::string_view name) const {
-    auto it = std::lower_bound(
-        sorted_.begin(), sorted_.end(), name,
-        [](const TPropInfo* p, std::string_view n) { return CompareText(p->Name, n) < 0; });
-    if (it != sorted_.end() && CompareText((*it)->Name, name) == 0)
-        return *it;
+    size_t low = 0;
+    size_t high = count_;
+    while (low < high) {
+        size_t mid = (low + high) / 2;
+        int order = CompareNames(props_[mid]->Name, name);
+        if (order == 0)
+            return props_[mid];
+        if (order < 0)
+            low = mid + 1;
+        else
+            high = mid;
+    }
     return nullptr;
 }
 
@@ -153,7 +233,7 @@ void SetPropText(TXMLObject& obj, std::string_view propName, std::string_view va
         break;
     }
     case TPropKind::String:
-        p->SetStr(obj, std::string(value));
+        p->SetStr(obj, value);
         break;
     case TPropKind::Set:
         p->SetOrd(obj, SetFromText(*p->Enum, value, prefix));

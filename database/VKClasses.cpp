@@ -1,5 +1,7 @@
 #include "database/VKClasses.h"
 
+#include <cstddef>
+
 #include "platform/StrUtils.h"
 
 namespace velk {
@@ -9,64 +11,159 @@ TConditionEvaluator ConditionEvaluator = nullptr;
 
 namespace {
 
-template <size_t N> constexpr TEnumType EnumOf(const char* const (&names)[N]) {
-    return TEnumType{names, static_cast<int>(N)};
-}
-
 // The name from (in any case) becomes to; any other name passes unchanged.
 std::string Translate(const std::string& name, const char* from, const char* to) {
     return SameText(name, from) ? std::string(to) : name;
 }
 
+constexpr const char* kFlagNames[] = {"dont_log", "no_version", "reg_server",
+                                      "reg_font", "dont_ask",   "dont_overwrite",
+                                      "external", "shared",     "dont_wait"};
+constexpr const char* kActionNames[] = {"add", "remove"};
+constexpr const char* kRegTypeNames[] = {"str", "int", "bin"};
+constexpr const char* kShowCmdNames[] = {"scNormal", "scMin", "scMax", "scHide"};
+constexpr const char* kWhenStartNames[] = {"after_install", "before_install", "before_uninstall",
+                                           "after_uninstall"};
+constexpr const char* kVarTypeNames[] = {"vtNormal", "vtReg", "vtIni"};
+
+void SetComponentID(TXMLObject& obj, std::string_view id) {
+    static_cast<TvkComponent&>(obj).SetID(id);
+}
+
+// Through the assignment that keeps the variables' name index current.
+void SetVariableName(TXMLObject& obj, std::string_view name) {
+    static_cast<TvkVariable&>(obj).Name = name;
+}
+
 } // namespace
 
-const TEnumType& EnumTypeOf(TvkFlag) {
-    static const char* const names[] = {"dont_log", "no_version", "reg_server",
-                                        "reg_font", "dont_ask",   "dont_overwrite",
-                                        "external", "shared",     "dont_wait"};
-    static const TEnumType type = EnumOf(names);
-    return type;
-}
+const TEnumType TvkFlagType = EnumTypeFrom(kFlagNames);
+const TEnumType TvkActionType = EnumTypeFrom(kActionNames);
+const TEnumType TvkRegTypeType = EnumTypeFrom(kRegTypeNames);
+const TEnumType TvkShowCmdType = EnumTypeFrom(kShowCmdNames);
+const TEnumType TvkWhenStartType = EnumTypeFrom(kWhenStartNames);
+const TEnumType TvkVarTypeType = EnumTypeFrom(kVarTypeNames);
 
-const TEnumType& EnumTypeOf(TvkAction) {
-    static const char* const names[] = {"add", "remove"};
-    static const TEnumType type = EnumOf(names);
-    return type;
-}
+// Published properties, found in the objects by offset. These classes have virtual functions,
+// which makes offsetof conditionally supported; GCC supports it for classes without virtual
+// bases, and every class here has single, non-virtual inheritance.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Winvalid-offsetof"
 
-const TEnumType& EnumTypeOf(TvkRegType) {
-    static const char* const names[] = {"str", "int", "bin"};
-    static const TEnumType type = EnumOf(names);
-    return type;
-}
+// Where the component keeps its ID, which only SetID may change.
+struct TvkComponentLayout {
+    static constexpr size_t IDOffset = offsetof(TvkComponent, id_);
+};
 
-const TEnumType& EnumTypeOf(TvkShowCmd) {
-    static const char* const names[] = {"scNormal", "scMin", "scMax", "scHide"};
-    static const TEnumType type = EnumOf(names);
-    return type;
-}
+namespace {
 
-const TEnumType& EnumTypeOf(TvkWhenStart) {
-    static const char* const names[] = {"after_install", "before_install", "before_uninstall",
-                                        "after_uninstall"};
-    static const TEnumType type = EnumOf(names);
-    return type;
-}
+constexpr TPropInfo kConditionOwn[] = {VELK_PROPERTY(TvkConditionObject, Condition)};
+constexpr auto kConditionProps = SortProperties(kNoProperties, kConditionOwn);
 
-const TEnumType& EnumTypeOf(TvkVarType) {
-    static const char* const names[] = {"vtNormal", "vtReg", "vtIni"};
-    static const TEnumType type = EnumOf(names);
-    return type;
-}
+constexpr TPropInfo kActionOwn[] = {VELK_PROPERTY(TvkActionObject, Flags),
+                                    VELK_PROPERTY(TvkActionObject, Action)};
+constexpr auto kActionProps = SortProperties(kConditionProps, kActionOwn);
+
+constexpr TPropInfo kFileOwn[] = {VELK_PROPERTY(TvkFile, Src), VELK_PROPERTY(TvkFile, Dst)};
+constexpr auto kFileProps = SortProperties(kActionProps, kFileOwn);
+
+constexpr TPropInfo kRegOwn[] = {VELK_PROPERTY(TvkReg, Key), VELK_PROPERTY(TvkReg, Param),
+                                 VELK_PROPERTY(TvkReg, Value), VELK_PROPERTY(TvkReg, ParamType)};
+constexpr auto kRegProps = SortProperties(kActionProps, kRegOwn);
+
+constexpr TPropInfo kIniOwn[] = {VELK_PROPERTY(TvkIni, IniFile), VELK_PROPERTY(TvkIni, Section),
+                                 VELK_PROPERTY(TvkIni, Param), VELK_PROPERTY(TvkIni, Value)};
+constexpr auto kIniProps = SortProperties(kActionProps, kIniOwn);
+
+constexpr TPropInfo kShortcutOwn[] = {
+    VELK_PROPERTY(TvkShortcut, Name),     VELK_PROPERTY(TvkShortcut, CmdLine),
+    VELK_PROPERTY(TvkShortcut, Arg),      VELK_PROPERTY(TvkShortcut, WorkDir),
+    VELK_PROPERTY(TvkShortcut, IconFile), VELK_PROPERTY(TvkShortcut, Description),
+    VELK_PROPERTY(TvkShortcut, ShowCmd),  VELK_PROPERTY(TvkShortcut, Icon),
+    VELK_PROPERTY(TvkShortcut, Hotkey)};
+constexpr auto kShortcutProps = SortProperties(kActionProps, kShortcutOwn);
+
+constexpr TPropInfo kRunAppOwn[] = {
+    VELK_PROPERTY(TvkRunApp, CmdLine), VELK_PROPERTY(TvkRunApp, Arg),
+    VELK_PROPERTY(TvkRunApp, WorkDir), VELK_PROPERTY(TvkRunApp, Msg),
+    VELK_PROPERTY(TvkRunApp, ShowCmd), VELK_PROPERTY(TvkRunApp, WhenStart)};
+constexpr auto kRunAppProps = SortProperties(kActionProps, kRunAppOwn);
+
+constexpr TPropInfo kComponentOwn[] = {
+    TPropInfo("ID", TvkComponentLayout::IDOffset, TPropStorage::String, SetComponentID),
+    VELK_PROPERTY(TvkComponent, Name),
+    VELK_PROPERTY(TvkComponent, Package),
+    VELK_PROPERTY(TvkComponent, Files),
+    VELK_PROPERTY(TvkComponent, Registry),
+    VELK_PROPERTY(TvkComponent, IniFiles),
+    VELK_PROPERTY(TvkComponent, Shortcuts),
+    VELK_PROPERTY(TvkComponent, RunApps)};
+constexpr auto kComponentProps = SortProperties(kConditionProps, kComponentOwn);
+
+constexpr TPropInfo kFeatureOwn[] = {
+    VELK_PROPERTY(TvkFeature, ID),          VELK_PROPERTY(TvkFeature, Name),
+    VELK_PROPERTY(TvkFeature, Description), VELK_PROPERTY(TvkFeature, Required),
+    VELK_PROPERTY(TvkFeature, Features),    VELK_PROPERTY(TvkFeature, Depends),
+    VELK_PROPERTY(TvkFeature, Components)};
+constexpr auto kFeatureProps = SortProperties(kConditionProps, kFeatureOwn);
+
+constexpr TPropInfo kInstallTypeOwn[] = {
+    VELK_PROPERTY(TvkInstallType, ID),          VELK_PROPERTY(TvkInstallType, Name),
+    VELK_PROPERTY(TvkInstallType, Description), VELK_PROPERTY(TvkInstallType, Default),
+    VELK_PROPERTY(TvkInstallType, Custom),      VELK_PROPERTY(TvkInstallType, Features)};
+constexpr auto kInstallTypeProps = SortProperties(kConditionProps, kInstallTypeOwn);
+
+constexpr TPropInfo kVariableOwn[] = {
+    TPropInfo("Name", offsetof(TvkVariable, Name), TPropStorage::String, SetVariableName),
+    VELK_PROPERTY(TvkVariable, Value),
+    VELK_PROPERTY(TvkVariable, DefValue),
+    VELK_PROPERTY(TvkVariable, RegKey),
+    VELK_PROPERTY(TvkVariable, RegParam),
+    VELK_PROPERTY(TvkVariable, IniFile),
+    VELK_PROPERTY(TvkVariable, IniSection),
+    VELK_PROPERTY(TvkVariable, IniParam),
+    VELK_PROPERTY(TvkVariable, VarType)};
+constexpr auto kVariableProps = SortProperties(kConditionProps, kVariableOwn);
+
+constexpr TPropInfo kParamOwn[] = {VELK_PROPERTY(TvkParam, Name), VELK_PROPERTY(TvkParam, Value)};
+constexpr auto kParamProps = SortProperties(kNoProperties, kParamOwn);
+
+constexpr TPropInfo kParamGroupOwn[] = {VELK_PROPERTY(TvkParamGroup, Name)};
+constexpr auto kParamGroupProps = SortProperties(kNoProperties, kParamGroupOwn);
+
+constexpr TPropInfo kSimpleConfigOwn[] = {VELK_PROPERTY(TvkPluginSimpleConfig, ParamGroup)};
+constexpr auto kSimpleConfigProps = SortProperties(kNoProperties, kSimpleConfigOwn);
+
+constexpr TPropInfo kPluginOwn[] = {
+    VELK_PROPERTY(TvkPlugin, ID), VELK_PROPERTY(TvkPlugin, ConfigFile),
+    VELK_PROPERTY(TvkPlugin, DebugDll), VELK_PROPERTY(TvkPlugin, Config)};
+constexpr auto kPluginProps = SortProperties(kConditionProps, kPluginOwn);
+
+constexpr TPropInfo kFileInfoOwn[] = {
+    VELK_PROPERTY(TvkFileInfo, Name), VELK_PROPERTY(TvkFileInfo, Size),
+    VELK_PROPERTY(TvkFileInfo, Version), VELK_PROPERTY(TvkFileInfo, FontName)};
+constexpr auto kFileInfoProps = SortProperties(kNoProperties, kFileInfoOwn);
+
+constexpr TPropInfo kPackageOwn[] = {
+    VELK_PROPERTY(TvkPackage, FileName), VELK_PROPERTY(TvkPackage, Components),
+    VELK_PROPERTY(TvkPackage, Plugins), VELK_PROPERTY(TvkPackage, Variables),
+    VELK_PROPERTY(TvkPackage, FileInfos)};
+constexpr auto kPackageProps = SortProperties(kNoProperties, kPackageOwn);
+
+constexpr TPropInfo kMainDatabaseOwn[] = {
+    VELK_PROPERTY(TvkMainDatabase, Version),  VELK_PROPERTY(TvkMainDatabase, Variables),
+    VELK_PROPERTY(TvkMainDatabase, Packages), VELK_PROPERTY(TvkMainDatabase, Components),
+    VELK_PROPERTY(TvkMainDatabase, Features), VELK_PROPERTY(TvkMainDatabase, InstallTypes)};
+constexpr auto kMainDatabaseProps = SortProperties(kNoProperties, kMainDatabaseOwn);
+
+} // namespace
+
+#pragma GCC diagnostic pop
 
 // Condition and action objects
 
-const TClassInfo& TvkConditionObject::StaticClass() {
-    static const TClassInfo info("TvkConditionObject", &TXMLObject::StaticClass(),
-                                 {Prop<&TvkConditionObject::Condition>("Condition")},
-                                 Construct<TvkConditionObject>);
-    return info;
-}
+const TClassInfo TvkConditionObject::Info("TvkConditionObject", &TXMLObject::StaticClass(),
+                                          kConditionProps, Construct<TvkConditionObject>);
 
 const TClassInfo& TvkConditionObject::ClassType() const {
     return StaticClass();
@@ -78,37 +175,22 @@ bool TvkConditionObject::IsActive() const {
     return ConditionEvaluator(Condition);
 }
 
-const TClassInfo& TvkActionObject::StaticClass() {
-    static const TClassInfo info(
-        "TvkActionObject", &TvkConditionObject::StaticClass(),
-        {Prop<&TvkActionObject::Flags>("Flags"), Prop<&TvkActionObject::Action>("Action")},
-        Construct<TvkActionObject>);
-    return info;
-}
+const TClassInfo TvkActionObject::Info("TvkActionObject", &TvkConditionObject::StaticClass(),
+                                       kActionProps, Construct<TvkActionObject>);
 
 const TClassInfo& TvkActionObject::ClassType() const {
     return StaticClass();
 }
 
-const TClassInfo& TvkFile::StaticClass() {
-    static const TClassInfo info("TvkFile", &TvkActionObject::StaticClass(),
-                                 {Prop<&TvkFile::Src>("Src"), Prop<&TvkFile::Dst>("Dst")},
-                                 Construct<TvkFile>);
-    return info;
-}
+const TClassInfo TvkFile::Info("TvkFile", &TvkActionObject::StaticClass(), kFileProps,
+                               Construct<TvkFile>);
 
 const TClassInfo& TvkFile::ClassType() const {
     return StaticClass();
 }
 
-const TClassInfo& TvkReg::StaticClass() {
-    static const TClassInfo info("TvkReg", &TvkActionObject::StaticClass(),
-                                 {Prop<&TvkReg::Key>("Key"), Prop<&TvkReg::Param>("Param"),
-                                  Prop<&TvkReg::Value>("Value"),
-                                  Prop<&TvkReg::ParamType>("ParamType")},
-                                 Construct<TvkReg>);
-    return info;
-}
+const TClassInfo TvkReg::Info("TvkReg", &TvkActionObject::StaticClass(), kRegProps,
+                              Construct<TvkReg>);
 
 const TClassInfo& TvkReg::ClassType() const {
     return StaticClass();
@@ -122,14 +204,8 @@ std::string TvkReg::PropToXmlName(const std::string& name, bool isElement) const
     return isElement ? name : Translate(name, "ParamType", "type");
 }
 
-const TClassInfo& TvkIni::StaticClass() {
-    static const TClassInfo info("TvkIni", &TvkActionObject::StaticClass(),
-                                 {Prop<&TvkIni::IniFile>("IniFile"),
-                                  Prop<&TvkIni::Section>("Section"), Prop<&TvkIni::Param>("Param"),
-                                  Prop<&TvkIni::Value>("Value")},
-                                 Construct<TvkIni>);
-    return info;
-}
+const TClassInfo TvkIni::Info("TvkIni", &TvkActionObject::StaticClass(), kIniProps,
+                              Construct<TvkIni>);
 
 const TClassInfo& TvkIni::ClassType() const {
     return StaticClass();
@@ -143,17 +219,8 @@ std::string TvkIni::PropToXmlName(const std::string& name, bool isElement) const
     return isElement ? name : Translate(name, "IniFile", "file");
 }
 
-const TClassInfo& TvkShortcut::StaticClass() {
-    static const TClassInfo info(
-        "TvkShortcut", &TvkActionObject::StaticClass(),
-        {Prop<&TvkShortcut::Name>("Name"), Prop<&TvkShortcut::CmdLine>("CmdLine"),
-         Prop<&TvkShortcut::Arg>("Arg"), Prop<&TvkShortcut::WorkDir>("WorkDir"),
-         Prop<&TvkShortcut::IconFile>("IconFile"), Prop<&TvkShortcut::Description>("Description"),
-         Prop<&TvkShortcut::ShowCmd>("ShowCmd"), Prop<&TvkShortcut::Icon>("Icon"),
-         Prop<&TvkShortcut::Hotkey>("Hotkey")},
-        Construct<TvkShortcut>);
-    return info;
-}
+const TClassInfo TvkShortcut::Info("TvkShortcut", &TvkActionObject::StaticClass(), kShortcutProps,
+                                   Construct<TvkShortcut>);
 
 const TClassInfo& TvkShortcut::ClassType() const {
     return StaticClass();
@@ -163,15 +230,8 @@ std::string TvkShortcut::EnumPrefix(const std::string& propName) const {
     return SameText(propName, "ShowCmd") ? "sc" : "";
 }
 
-const TClassInfo& TvkRunApp::StaticClass() {
-    static const TClassInfo info(
-        "TvkRunApp", &TvkActionObject::StaticClass(),
-        {Prop<&TvkRunApp::CmdLine>("CmdLine"), Prop<&TvkRunApp::Arg>("Arg"),
-         Prop<&TvkRunApp::WorkDir>("WorkDir"), Prop<&TvkRunApp::Msg>("Msg"),
-         Prop<&TvkRunApp::ShowCmd>("ShowCmd"), Prop<&TvkRunApp::WhenStart>("WhenStart")},
-        Construct<TvkRunApp>);
-    return info;
-}
+const TClassInfo TvkRunApp::Info("TvkRunApp", &TvkActionObject::StaticClass(), kRunAppProps,
+                                 Construct<TvkRunApp>);
 
 const TClassInfo& TvkRunApp::ClassType() const {
     return StaticClass();
@@ -183,51 +243,37 @@ std::string TvkRunApp::EnumPrefix(const std::string& propName) const {
 
 // Action lists
 
-const TClassInfo& TvkFiles::StaticClass() {
-    static const TClassInfo info("TvkFiles", &TXMLObjectList::StaticClass(), {},
-                                 Construct<TvkFiles>);
-    return info;
-}
+const TClassInfo TvkFiles::Info("TvkFiles", &TXMLObjectList::StaticClass(), kNoProperties,
+                                Construct<TvkFiles>, &TvkFile::StaticClass(), "file");
 
 const TClassInfo& TvkFiles::ClassType() const {
     return StaticClass();
 }
 
-const TClassInfo& TvkRegistry::StaticClass() {
-    static const TClassInfo info("TvkRegistry", &TXMLObjectList::StaticClass(), {},
-                                 Construct<TvkRegistry>);
-    return info;
-}
+const TClassInfo TvkRegistry::Info("TvkRegistry", &TXMLObjectList::StaticClass(), kNoProperties,
+                                   Construct<TvkRegistry>, &TvkReg::StaticClass(), "reg");
 
 const TClassInfo& TvkRegistry::ClassType() const {
     return StaticClass();
 }
 
-const TClassInfo& TvkIniFiles::StaticClass() {
-    static const TClassInfo info("TvkIniFiles", &TXMLObjectList::StaticClass(), {},
-                                 Construct<TvkIniFiles>);
-    return info;
-}
+const TClassInfo TvkIniFiles::Info("TvkIniFiles", &TXMLObjectList::StaticClass(), kNoProperties,
+                                   Construct<TvkIniFiles>, &TvkIni::StaticClass(), "ini");
 
 const TClassInfo& TvkIniFiles::ClassType() const {
     return StaticClass();
 }
 
-const TClassInfo& TvkShortcuts::StaticClass() {
-    static const TClassInfo info("TvkShortcuts", &TXMLObjectList::StaticClass(), {},
-                                 Construct<TvkShortcuts>);
-    return info;
-}
+const TClassInfo TvkShortcuts::Info("TvkShortcuts", &TXMLObjectList::StaticClass(), kNoProperties,
+                                    Construct<TvkShortcuts>, &TvkShortcut::StaticClass(),
+                                    "shortcut");
 
 const TClassInfo& TvkShortcuts::ClassType() const {
     return StaticClass();
 }
 
-const TClassInfo& TvkRunApps::StaticClass() {
-    static const TClassInfo info("TvkRunApps", &TXMLObjectList::StaticClass(), {},
-                                 Construct<TvkRunApps>);
-    return info;
-}
+const TClassInfo TvkRunApps::Info("TvkRunApps", &TXMLObjectList::StaticClass(), kNoProperties,
+                                  Construct<TvkRunApps>, &TvkRunApp::StaticClass(), "runapp");
 
 const TClassInfo& TvkRunApps::ClassType() const {
     return StaticClass();
@@ -235,24 +281,8 @@ const TClassInfo& TvkRunApps::ClassType() const {
 
 // Components, features and install types
 
-const TClassInfo& TvkComponent::StaticClass() {
-    static const TClassInfo info(
-        "TvkComponent", &TvkConditionObject::StaticClass(),
-        {TPropInfo::String(
-             "ID",
-             [](const TXMLObject& o) -> const std::string& {
-                 return static_cast<const TvkComponent&>(o).id_;
-             },
-             [](TXMLObject& o, std::string v) {
-                 static_cast<TvkComponent&>(o).SetID(std::move(v));
-             }),
-         Prop<&TvkComponent::Name>("Name"), Prop<&TvkComponent::Package>("Package"),
-         Prop<&TvkComponent::Files>("Files"), Prop<&TvkComponent::Registry>("Registry"),
-         Prop<&TvkComponent::IniFiles>("IniFiles"), Prop<&TvkComponent::Shortcuts>("Shortcuts"),
-         Prop<&TvkComponent::RunApps>("RunApps")},
-        Construct<TvkComponent>);
-    return info;
-}
+const TClassInfo TvkComponent::Info("TvkComponent", &TvkConditionObject::StaticClass(),
+                                    kComponentProps, Construct<TvkComponent>);
 
 const TClassInfo& TvkComponent::ClassType() const {
     return StaticClass();
@@ -266,61 +296,38 @@ void TvkComponent::SetID(std::string_view id) {
         Name = id_;
 }
 
-const TClassInfo& TvkComponents::StaticClass() {
-    static const TClassInfo info("TvkComponents", &TXMLObjectList::StaticClass(), {},
-                                 Construct<TvkComponents>);
-    return info;
-}
+const TClassInfo TvkComponents::Info("TvkComponents", &TXMLObjectList::StaticClass(), kNoProperties,
+                                     Construct<TvkComponents>, &TvkComponent::StaticClass(),
+                                     "component");
 
 const TClassInfo& TvkComponents::ClassType() const {
     return StaticClass();
 }
 
-const TClassInfo& TvkFeature::StaticClass() {
-    static const TClassInfo info(
-        "TvkFeature", &TvkConditionObject::StaticClass(),
-        {Prop<&TvkFeature::ID>("ID"), Prop<&TvkFeature::Name>("Name"),
-         Prop<&TvkFeature::Description>("Description"), Prop<&TvkFeature::Required>("Required"),
-         Prop<&TvkFeature::Features>("Features"), Prop<&TvkFeature::Depends>("Depends"),
-         Prop<&TvkFeature::Components>("Components")},
-        Construct<TvkFeature>);
-    return info;
-}
+const TClassInfo TvkFeature::Info("TvkFeature", &TvkConditionObject::StaticClass(), kFeatureProps,
+                                  Construct<TvkFeature>);
 
 const TClassInfo& TvkFeature::ClassType() const {
     return StaticClass();
 }
 
-const TClassInfo& TvkFeatures::StaticClass() {
-    static const TClassInfo info("TvkFeatures", &TXMLObjectList::StaticClass(), {},
-                                 Construct<TvkFeatures>);
-    return info;
-}
+const TClassInfo TvkFeatures::Info("TvkFeatures", &TXMLObjectList::StaticClass(), kNoProperties,
+                                   Construct<TvkFeatures>, &TvkFeature::StaticClass(), "feature");
 
 const TClassInfo& TvkFeatures::ClassType() const {
     return StaticClass();
 }
 
-const TClassInfo& TvkInstallType::StaticClass() {
-    static const TClassInfo info(
-        "TvkInstallType", &TvkConditionObject::StaticClass(),
-        {Prop<&TvkInstallType::ID>("ID"), Prop<&TvkInstallType::Name>("Name"),
-         Prop<&TvkInstallType::Description>("Description"),
-         Prop<&TvkInstallType::Default>("Default"), Prop<&TvkInstallType::Custom>("Custom"),
-         Prop<&TvkInstallType::Features>("Features")},
-        Construct<TvkInstallType>);
-    return info;
-}
+const TClassInfo TvkInstallType::Info("TvkInstallType", &TvkConditionObject::StaticClass(),
+                                      kInstallTypeProps, Construct<TvkInstallType>);
 
 const TClassInfo& TvkInstallType::ClassType() const {
     return StaticClass();
 }
 
-const TClassInfo& TvkInstallTypes::StaticClass() {
-    static const TClassInfo info("TvkInstallTypes", &TXMLObjectList::StaticClass(), {},
-                                 Construct<TvkInstallTypes>);
-    return info;
-}
+const TClassInfo TvkInstallTypes::Info("TvkInstallTypes", &TXMLObjectList::StaticClass(),
+                                       kNoProperties, Construct<TvkInstallTypes>,
+                                       &TvkInstallType::StaticClass(), "installtype");
 
 const TClassInfo& TvkInstallTypes::ClassType() const {
     return StaticClass();
@@ -328,17 +335,8 @@ const TClassInfo& TvkInstallTypes::ClassType() const {
 
 // Variables
 
-const TClassInfo& TvkVariable::StaticClass() {
-    static const TClassInfo info(
-        "TvkVariable", &TvkConditionObject::StaticClass(),
-        {Prop<&TvkVariable::Name>("Name"), Prop<&TvkVariable::Value>("Value"),
-         Prop<&TvkVariable::DefValue>("DefValue"), Prop<&TvkVariable::RegKey>("RegKey"),
-         Prop<&TvkVariable::RegParam>("RegParam"), Prop<&TvkVariable::IniFile>("IniFile"),
-         Prop<&TvkVariable::IniSection>("IniSection"), Prop<&TvkVariable::IniParam>("IniParam"),
-         Prop<&TvkVariable::VarType>("VarType")},
-        Construct<TvkVariable>);
-    return info;
-}
+const TClassInfo TvkVariable::Info("TvkVariable", &TvkConditionObject::StaticClass(),
+                                   kVariableProps, Construct<TvkVariable>);
 
 const TClassInfo& TvkVariable::ClassType() const {
     return StaticClass();
@@ -360,75 +358,48 @@ bool TvkVariable::CanSave(const TXMLTag&) const {
     return !Predefined;
 }
 
-const TClassInfo& TvkVariables::StaticClass() {
-    static const TClassInfo info("TvkVariables", &TXMLParamList::StaticClass(), {},
-                                 Construct<TvkVariables>);
-    return info;
-}
+const TClassInfo TvkVariables::Info("TvkVariables", &TXMLParamList::StaticClass(), kNoProperties,
+                                    Construct<TvkVariables>, &TvkVariable::StaticClass(), "var");
 
 const TClassInfo& TvkVariables::ClassType() const {
     return StaticClass();
 }
 
-const TClassInfo& TvkVariables::ParamClass() const {
-    return TvkVariable::StaticClass();
-}
-
 // Plug-ins and their inline configuration
 
-const TClassInfo& TvkParam::StaticClass() {
-    static const TClassInfo info("TvkParam", &TXMLObject::StaticClass(),
-                                 {Prop<&TvkParam::Name>("Name"), Prop<&TvkParam::Value>("Value")},
-                                 Construct<TvkParam>);
-    return info;
-}
+const TClassInfo TvkParam::Info("TvkParam", &TXMLObject::StaticClass(), kParamProps,
+                                Construct<TvkParam>);
 
 const TClassInfo& TvkParam::ClassType() const {
     return StaticClass();
 }
 
-const TClassInfo& TvkParamGroup::StaticClass() {
-    static const TClassInfo info("TvkParamGroup", &TXMLObjectList::StaticClass(),
-                                 {Prop<&TvkParamGroup::Name>("Name")}, Construct<TvkParamGroup>);
-    return info;
-}
+const TClassInfo TvkParamGroup::Info("TvkParamGroup", &TXMLObjectList::StaticClass(),
+                                     kParamGroupProps, Construct<TvkParamGroup>,
+                                     &TvkParam::StaticClass(), "param");
 
 const TClassInfo& TvkParamGroup::ClassType() const {
     return StaticClass();
 }
 
-const TClassInfo& TvkPluginSimpleConfig::StaticClass() {
-    static const TClassInfo info("TvkPluginSimpleConfig", &TXMLObjectList::StaticClass(),
-                                 {Prop<&TvkPluginSimpleConfig::ParamGroup>("ParamGroup")},
-                                 Construct<TvkPluginSimpleConfig>);
-    return info;
-}
+const TClassInfo TvkPluginSimpleConfig::Info("TvkPluginSimpleConfig",
+                                             &TXMLObjectList::StaticClass(), kSimpleConfigProps,
+                                             Construct<TvkPluginSimpleConfig>,
+                                             &TvkParamGroup::StaticClass(), "paramgroup");
 
 const TClassInfo& TvkPluginSimpleConfig::ClassType() const {
     return StaticClass();
 }
 
-TvkPlugin::TvkPlugin(TXMLObject* owner)
-    : TvkConditionObject(owner), Config(std::make_unique<TvkPluginSimpleConfig>(this)) {}
-
-const TClassInfo& TvkPlugin::StaticClass() {
-    static const TClassInfo info(
-        "TvkPlugin", &TvkConditionObject::StaticClass(),
-        {Prop<&TvkPlugin::ID>("ID"), Prop<&TvkPlugin::ConfigFile>("ConfigFile"),
-         Prop<&TvkPlugin::DebugDll>("DebugDll"), Prop<&TvkPlugin::Config>("Config")},
-        Construct<TvkPlugin>);
-    return info;
-}
+const TClassInfo TvkPlugin::Info("TvkPlugin", &TvkConditionObject::StaticClass(), kPluginProps,
+                                 Construct<TvkPlugin>);
 
 const TClassInfo& TvkPlugin::ClassType() const {
     return StaticClass();
 }
 
-const TClassInfo& TvkPlugins::StaticClass() {
-    static const TClassInfo info("TvkPlugins", &TXMLObjectList::StaticClass(), {},
-                                 Construct<TvkPlugins>);
-    return info;
-}
+const TClassInfo TvkPlugins::Info("TvkPlugins", &TXMLObjectList::StaticClass(), kNoProperties,
+                                  Construct<TvkPlugins>, &TvkPlugin::StaticClass(), "plugin");
 
 const TClassInfo& TvkPlugins::ClassType() const {
     return StaticClass();
@@ -436,68 +407,42 @@ const TClassInfo& TvkPlugins::ClassType() const {
 
 // Packages and the main database
 
-const TClassInfo& TvkFileInfo::StaticClass() {
-    static const TClassInfo info(
-        "TvkFileInfo", &TXMLObject::StaticClass(),
-        {Prop<&TvkFileInfo::Name>("Name"), Prop<&TvkFileInfo::Size>("Size"),
-         Prop<&TvkFileInfo::Version>("Version"), Prop<&TvkFileInfo::FontName>("FontName")},
-        Construct<TvkFileInfo>);
-    return info;
-}
+const TClassInfo TvkFileInfo::Info("TvkFileInfo", &TXMLObject::StaticClass(), kFileInfoProps,
+                                   Construct<TvkFileInfo>);
 
 const TClassInfo& TvkFileInfo::ClassType() const {
     return StaticClass();
 }
 
-const TClassInfo& TvkFileInfos::StaticClass() {
-    static const TClassInfo info("TvkFileInfos", &TXMLObjectList::StaticClass(), {},
-                                 Construct<TvkFileInfos>);
-    return info;
-}
+const TClassInfo TvkFileInfos::Info("TvkFileInfos", &TXMLObjectList::StaticClass(), kNoProperties,
+                                    Construct<TvkFileInfos>, &TvkFileInfo::StaticClass(),
+                                    "fileinfo");
 
 const TClassInfo& TvkFileInfos::ClassType() const {
     return StaticClass();
 }
 
-const TClassInfo& TvkPackage::StaticClass() {
-    static const TClassInfo info(
-        "TvkPackage", &TXMLObject::StaticClass(),
-        {Prop<&TvkPackage::FileName>("FileName"), Prop<&TvkPackage::Components>("Components"),
-         Prop<&TvkPackage::Plugins>("Plugins"), Prop<&TvkPackage::Variables>("Variables"),
-         Prop<&TvkPackage::FileInfos>("FileInfos")},
-        Construct<TvkPackage>);
-    return info;
-}
+const TClassInfo TvkPackage::Info("TvkPackage", &TXMLObject::StaticClass(), kPackageProps,
+                                  Construct<TvkPackage>);
 
 const TClassInfo& TvkPackage::ClassType() const {
     return StaticClass();
 }
 
-const TClassInfo& TvkPackages::StaticClass() {
-    static const TClassInfo info("TvkPackages", &TXMLObjectList::StaticClass(), {},
-                                 Construct<TvkPackages>);
-    return info;
-}
+const TClassInfo TvkPackages::Info("TvkPackages", &TXMLObjectList::StaticClass(), kNoProperties,
+                                   Construct<TvkPackages>, &TvkPackage::StaticClass(), "package");
 
 const TClassInfo& TvkPackages::ClassType() const {
     return StaticClass();
 }
 
-TvkMainDatabase::TvkMainDatabase(TXMLObject* owner)
-    : TXMLObject(owner), Variables(std::make_unique<TvkVariables>(this)),
-      Packages(std::make_unique<TvkPackages>(this)) {}
-
-const TClassInfo& TvkMainDatabase::StaticClass() {
-    static const TClassInfo info("TvkMainDatabase", &TXMLObject::StaticClass(),
-                                 {Prop<&TvkMainDatabase::Version>("Version"),
-                                  Prop<&TvkMainDatabase::Variables>("Variables"),
-                                  Prop<&TvkMainDatabase::Packages>("Packages"),
-                                  Prop<&TvkMainDatabase::Components>("Components"),
-                                  Prop<&TvkMainDatabase::Features>("Features"),
-                                  Prop<&TvkMainDatabase::InstallTypes>("InstallTypes")},
-                                 Construct<TvkMainDatabase>);
-    return info;
+TvkMainDatabase::TvkMainDatabase(TXMLObject* owner) : TXMLObject(owner) {
+    Variables.Set(TvkVariables::StaticClass().Create(this));
+    Packages.Set(TvkPackages::StaticClass().Create(this));
 }
+
+const TClassInfo TvkMainDatabase::Info("TvkMainDatabase", &TXMLObject::StaticClass(),
+                                       kMainDatabaseProps, Construct<TvkMainDatabase>);
 
 const TClassInfo& TvkMainDatabase::ClassType() const {
     return StaticClass();

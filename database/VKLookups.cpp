@@ -93,10 +93,73 @@ TvkInstallType* TvkInstallTypes::FindInstallType(std::string_view id, TvkInstall
     return nullptr;
 }
 
+namespace {
+
+// FNV-1a over the name with ASCII letters in upper case, as names compare.
+uint32_t NameHash(std::string_view name) {
+    uint32_t hash = 2166136261u;
+    for (char c : name) {
+        hash ^= static_cast<unsigned char>(UpCase(c));
+        hash *= 16777619u;
+    }
+    return hash;
+}
+
+} // namespace
+
+void TvkVariables::UpdateIndex() const {
+    int count = Count();
+    bool current = removals_ == Removals() && renames_ == TvkVariableName::renames_;
+    if (current && indexed_ == count)
+        return;
+    ++updates_;
+    // At most two thirds of the slots in use keeps the probe runs short.
+    size_t needed = static_cast<size_t>(count) + static_cast<size_t>(count) / 2;
+    size_t size = slots_.size();
+    if (!current || size < needed) {
+        size = 16;
+        while (size < needed)
+            size *= 2;
+        slots_ = std::vector<int32_t>(size, -1);
+        indexed_ = 0;
+        removals_ = Removals();
+        renames_ = TvkVariableName::renames_;
+    }
+    size_t mask = size - 1;
+    for (; indexed_ < count; ++indexed_) {
+        const TvkVariableName& name = Items(indexed_)->Name;
+        name.indexed_ = true;
+        size_t slot = NameHash(name) & mask;
+        while (slots_[slot] >= 0)
+            slot = (slot + 1) & mask;
+        slots_[slot] = indexed_;
+    }
+}
+
+TvkVariable* TvkVariables::Scan(int from, std::string_view name) const {
+    for (int i = from; i < Count(); ++i)
+        if (SameText(Items(i)->Name, name) && Items(i)->IsActive())
+            return Items(i);
+    return nullptr;
+}
+
 TvkVariable* TvkVariables::FindParam(std::string_view name) const {
-    for (TvkVariable* v : *this)
-        if (SameText(v->Name, name) && v->IsActive())
+    if (Count() == 0)
+        return nullptr;
+    UpdateIndex();
+    size_t mask = slots_.size() - 1;
+    for (size_t slot = NameHash(name) & mask; slots_[slot] >= 0; slot = (slot + 1) & mask) {
+        int position = slots_[slot];
+        TvkVariable* v = Items(position);
+        if (!SameText(v->Name, name))
+            continue;
+        uint32_t updates = updates_;
+        if (v->IsActive())
             return v;
+        // The condition changed the list: the index no longer says what follows.
+        if (updates != updates_)
+            return Scan(position + 1, name);
+    }
     return nullptr;
 }
 

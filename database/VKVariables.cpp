@@ -11,17 +11,35 @@ namespace velk {
 
 namespace {
 
-// Nesting of expansions in progress. Variable values and the conditions that make variables
-// visible are expanded in turn, so a reference loop shows as unbounded depth.
-int expansionDepth = 0;
-
-class TExpansionDepth {
-public:
-    TExpansionDepth() { ++expansionDepth; }
-    ~TExpansionDepth() { --expansionDepth; }
-    TExpansionDepth(const TExpansionDepth&) = delete;
-    TExpansionDepth& operator=(const TExpansionDepth&) = delete;
+// The expansion in progress. Variable values and the conditions that make variables visible are
+// expanded in turn, so a reference loop shows as unbounded depth, and references that fan out as
+// unbounded counts; the counts cover one outermost expansion with all that is nested in it.
+struct TExpansion {
+    int Depth = 0;
+    int References = 0;
+    size_t Text = 0;
+    std::string_view Outermost;
 };
+TExpansion expansion;
+
+class TExpansionLevel {
+public:
+    explicit TExpansionLevel(std::string_view text) {
+        if (++expansion.Depth == 1) {
+            expansion.References = 0;
+            expansion.Text = 0;
+            expansion.Outermost = text;
+        }
+    }
+    ~TExpansionLevel() { --expansion.Depth; }
+    TExpansionLevel(const TExpansionLevel&) = delete;
+    TExpansionLevel& operator=(const TExpansionLevel&) = delete;
+};
+
+// "<what> in the string "<text>"."
+[[noreturn]] void RaiseExpansionError(const char* what, std::string_view text) {
+    throw EVariableError(std::string(what) + " in the string \"" + std::string(text) + "\".");
+}
 
 // The variable lists a scope sees, in lookup order.
 struct TScope {
@@ -65,8 +83,7 @@ TvkVariable* FindVariable(const TScope& scope, std::string_view name) {
 // Where a new variable goes: the main database; a package that no main database owns keeps
 // its own, so that nothing set is lost.
 TvkVariables& NewVariableList(const TScope& scope) {
-    std::unique_ptr<TvkVariables>& list =
-        scope.Main ? scope.Main->Variables : scope.Package->Variables;
+    auto& list = scope.Main ? scope.Main->Variables : scope.Package->Variables;
     if (!list)
         list = std::make_unique<TvkVariables>(scope.Main ? static_cast<TXMLObject*>(scope.Main)
                                                          : scope.Package);
@@ -107,10 +124,15 @@ std::string ReplaceLineBreaks(std::string text) {
 } // namespace
 
 std::string ExpandVariables(const TXMLObject* scope, std::string_view text) {
-    TExpansionDepth depth;
-    if (expansionDepth > MaxExpansionDepth)
-        throw EVariableError(
-            Format("Infinite reference in the string \"%s\".", std::string(text).c_str()));
+    TExpansionLevel level(text);
+    if (expansion.Depth > MaxExpansionDepth)
+        RaiseExpansionError("Infinite reference", text);
+    // The outermost text is the caller's own; only what references bring in is counted.
+    if (expansion.Depth > 1) {
+        expansion.Text += text.size();
+        if (expansion.Text > MaxExpansionText)
+            RaiseExpansionError("Too much text referenced", expansion.Outermost);
+    }
     if (text.find('%') == std::string_view::npos && text.find("||") == std::string_view::npos)
         return std::string(text);
     std::string result;
@@ -133,6 +155,8 @@ std::string ExpandVariables(const TXMLObject* scope, std::string_view text) {
             result.append(text.substr(open));
             break;
         }
+        if (++expansion.References > MaxExpansionReferences)
+            RaiseExpansionError("Too many references", expansion.Outermost);
         result += GetVariable(scope, text.substr(open + 1, close - open - 1), {});
         from = close + 1;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -22,6 +23,15 @@ public:
 
 // Nested expansions beyond this depth are taken for a reference loop.
 constexpr int MaxExpansionDepth = 100;
+// References that fan out (a value naming another variable several times, whose value does the
+// same, and so on) multiply the work level by level long before the depth limit is reached, and
+// a few references to a long value multiply the memory. One expansion, with everything nested in
+// it (values, and the conditions that choose among namesakes), may therefore make at most
+// MaxExpansionReferences references and bring in at most MaxExpansionText characters through
+// them; beyond either it fails with "Too many references in the string \"%s\"." or "Too much
+// text referenced in the string \"%s\".", naming the text that was to be expanded.
+constexpr int MaxExpansionReferences = 10000;
+constexpr size_t MaxExpansionText = size_t(16) << 20;
 
 // Replaces every %Name% by the variable's value (nothing when there is none), "%%" by "%", then
 // every "||" by CR LF. A "%" without a closing one stays as written.

@@ -24,13 +24,12 @@ public:
     TLoadDepthGuard& operator=(const TLoadDepthGuard&) = delete;
 };
 
-bool IsEmptyList(const TXMLObject& obj) {
-    const auto* list = dynamic_cast<const TXMLObjectList*>(&obj);
-    return list && list->Count() == 0;
+bool IsList(const TClassInfo& cls) {
+    return cls.InheritsFrom(TXMLObjectList::StaticClass());
 }
 
-bool IsListClass(const TPropInfo& p) {
-    return p.DeclaredClass().InheritsFrom(TXMLObjectList::StaticClass());
+bool IsEmptyList(const TXMLObject& obj) {
+    return IsList(obj.ClassType()) && static_cast<const TXMLObjectList&>(obj).Count() == 0;
 }
 
 // Writes obj into a new element named name and appends it to parent, unless obj refuses it.
@@ -45,10 +44,7 @@ void AppendElement(const TXMLObject& obj, const std::string& name, TXMLTag& pare
 
 } // namespace
 
-const TClassInfo& TXMLObject::StaticClass() {
-    static const TClassInfo info("TXMLObject", nullptr, {}, Construct<TXMLObject>);
-    return info;
-}
+const TClassInfo TXMLObject::Info("TXMLObject", nullptr, kNoProperties, Construct<TXMLObject>);
 
 const TClassInfo& TXMLObject::ClassType() const {
     return StaticClass();
@@ -85,17 +81,22 @@ void TXMLObject::Load(const TXMLTag& tag) {
     TLoadDepthGuard depth;
     for (const std::string& line : tag.Attributes)
         ReadAttribute(line);
-    const auto& props = ClassType().Properties();
-    if (!merging_)
+    TPropRange props = ClassType().Properties();
+    if (!Merging())
         for (const TPropInfo* p : props)
             if (p->Kind == TPropKind::Class)
-                p->SetObj(*this, nullptr);
+                p->Slot(*this).Clear(this);
     for (const auto& child : tag.Children)
         if (child->Kind == TXMLTagKind::Element)
             ReadElement(*child);
-    for (const TPropInfo* p : props)
-        if (p->Kind == TPropKind::Class && !p->GetObj(*this) && IsListClass(*p))
-            p->SetObj(*this, p->DeclaredClass().Create(this));
+    // A lazy list counts as there: it is created when it is first used.
+    for (const TPropInfo* p : props) {
+        if (p->Kind != TPropKind::Class || !IsList(p->DeclaredClass()))
+            continue;
+        TObjectSlot& slot = p->Slot(*this);
+        if (!slot.Holds())
+            slot.Set(p->DeclaredClass().Create(this));
+    }
 }
 
 void TXMLObject::ReadAttribute(std::string_view line) {
@@ -111,19 +112,20 @@ void TXMLObject::ReadElement(const TXMLTag& tag) {
     const TPropInfo* p = ClassType().FindProp(XmlToPropName(tag.Name, true));
     if (!p || p->Kind != TPropKind::Class)
         return;
-    TXMLObject* obj = p->GetObj(*this);
+    TObjectSlot& slot = p->Slot(*this);
+    TXMLObject* obj = slot.Object();
     bool created = false;
     if (!obj) {
-        p->SetObj(*this, p->DeclaredClass().Create(this));
-        obj = p->GetObj(*this);
+        slot.Set(p->DeclaredClass().Create(this));
+        obj = slot.Object();
         created = true;
     }
     if (!obj->CanLoad(tag)) {
         if (created)
-            p->SetObj(*this, nullptr);
+            slot.Clear(this);
         return;
     }
-    if (merging_)
+    if (Merging())
         obj->Merge(tag);
     else
         obj->Assign(tag);
@@ -163,6 +165,7 @@ void TXMLObject::WriteElements(TXMLTag& tag) const {
     for (const TPropInfo* p : ClassType().Properties()) {
         if (p->Kind != TPropKind::Class)
             continue;
+        // A list not created yet is empty, and empty lists are not written.
         const TXMLObject* obj = p->GetObj(*this);
         if (obj && !IsEmptyList(*obj))
             AppendElement(*obj, PropToXmlName(LowerCase(p->Name), true), tag);
@@ -191,18 +194,15 @@ bool TXMLObject::CanSave(const TXMLTag&) const {
 
 void TXMLObject::Merge(const TXMLTag& tag) {
     struct TReset {
-        bool& flag;
-        ~TReset() { flag = false; }
-    } reset{merging_};
-    merging_ = true;
+        uintptr_t& owner;
+        ~TReset() { owner &= ~kMerging; }
+    } reset{owner_};
+    owner_ |= kMerging;
     Assign(tag);
 }
 
-const TClassInfo& TXMLObjectList::StaticClass() {
-    static const TClassInfo info("TXMLObjectList", &TXMLObject::StaticClass(), {},
-                                 Construct<TXMLObjectList>);
-    return info;
-}
+const TClassInfo TXMLObjectList::Info("TXMLObjectList", &TXMLObject::StaticClass(), kNoProperties,
+                                      Construct<TXMLObjectList>);
 
 const TClassInfo& TXMLObjectList::ClassType() const {
     return StaticClass();
@@ -236,12 +236,14 @@ void TXMLObjectList::WriteElements(TXMLTag& tag) const {
     }
 }
 
-const TClassInfo* TXMLObjectList::ItemClass(const std::string&) const {
-    return nullptr;
+const TClassInfo* TXMLObjectList::ItemClass(const std::string& tagName) const {
+    const TClassInfo& cls = ClassType();
+    return cls.ItemTag() && tagName == cls.ItemTag() ? cls.ItemClass() : nullptr;
 }
 
-std::string TXMLObjectList::ItemTagName(const TClassInfo&) const {
-    return std::string();
+std::string TXMLObjectList::ItemTagName(const TClassInfo& itemClass) const {
+    const TClassInfo& cls = ClassType();
+    return &itemClass == cls.ItemClass() ? cls.ItemTag() : std::string();
 }
 
 TXMLObject* TXMLObjectList::Add(std::unique_ptr<TXMLObject> item) {
@@ -249,7 +251,13 @@ TXMLObject* TXMLObjectList::Add(std::unique_ptr<TXMLObject> item) {
     return items_.back().get();
 }
 
+void TXMLObjectList::Clear() {
+    ++removals_;
+    items_.clear();
+}
+
 void TXMLObjectList::Delete(int index) {
+    ++removals_;
     items_.erase(items_.begin() + index);
 }
 
@@ -282,18 +290,16 @@ TXMLObject* TXMLObjectList::FindByID(std::string_view id) const {
     return FindByProp("ID", id, false);
 }
 
-const TClassInfo& TXMLParamList::StaticClass() {
-    static const TClassInfo info("TXMLParamList", &TXMLObjectList::StaticClass(), {},
-                                 Construct<TXMLParamList>);
-    return info;
-}
+const TClassInfo TXMLParamList::Info("TXMLParamList", &TXMLObjectList::StaticClass(), kNoProperties,
+                                     Construct<TXMLParamList>);
 
 const TClassInfo& TXMLParamList::ClassType() const {
     return StaticClass();
 }
 
 const TClassInfo& TXMLParamList::ParamClass() const {
-    return TXMLObject::StaticClass();
+    const TClassInfo* item = ClassType().ItemClass();
+    return item ? *item : TXMLObject::StaticClass();
 }
 
 TXMLObject* TXMLParamList::FindParam(std::string_view name) const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -15,11 +16,11 @@ namespace velk {
 // An object owns the objects held by its class properties; Owner is the object that created it.
 class TXMLObject : public TPersistent {
 public:
-    explicit TXMLObject(TXMLObject* owner) : owner_(owner) {}
+    explicit TXMLObject(TXMLObject* owner) : owner_(reinterpret_cast<uintptr_t>(owner)) {}
     TXMLObject(const TXMLObject&) = delete;
     TXMLObject& operator=(const TXMLObject&) = delete;
 
-    static const TClassInfo& StaticClass();
+    static constexpr const TClassInfo& StaticClass() { return Info; }
     virtual const TClassInfo& ClassType() const;
     const char* ClassName() const final;
 
@@ -42,23 +43,28 @@ public:
     // Loads tag into the existing sub-objects instead of replacing them.
     virtual void Merge(const TXMLTag& tag);
 
-    bool Merging() const { return merging_; }
-    TXMLObject* Owner() const { return owner_; }
+    bool Merging() const { return (owner_ & kMerging) != 0; }
+    TXMLObject* Owner() const { return reinterpret_cast<TXMLObject*>(owner_ & ~kMerging); }
 
 private:
+    static const TClassInfo Info;
+    // Objects are at least 2-byte aligned: the owner's address leaves its lowest bit to Merging,
+    // which saves a word in each of the many objects of a database.
+    static constexpr uintptr_t kMerging = 1;
+
     void Load(const TXMLTag& tag);
 
-    TXMLObject* owner_;
-    bool merging_ = false;
+    uintptr_t owner_;
 };
 
-// An ordered list that owns its items; child elements become items through ItemClass.
+// An ordered list that owns its items; child elements become items through ItemClass, which
+// by default is the item class the list's TClassInfo names.
 class TXMLObjectList : public TXMLObject {
 public:
     using TXMLObject::TXMLObject;
     ~TXMLObjectList() override;
 
-    static const TClassInfo& StaticClass();
+    static constexpr const TClassInfo& StaticClass() { return Info; }
     const TClassInfo& ClassType() const override;
 
     void ReadElement(const TXMLTag& tag) override;
@@ -71,15 +77,21 @@ public:
     int Count() const { return static_cast<int>(items_.size()); }
     TXMLObject* Items(int index) const { return items_[static_cast<size_t>(index)].get(); }
     TXMLObject* Add(std::unique_ptr<TXMLObject> item);
-    void Clear() { items_.clear(); }
+    void Clear();
     void Delete(int index);
     // The first item whose integer or string property propName matches value, or null.
     TXMLObject* FindByProp(std::string_view propName, std::string_view value,
                            bool caseSensitive) const;
     TXMLObject* FindByID(std::string_view id) const;
+    // Counts the calls of Delete and Clear: with Count it tells whether the items that were
+    // there are still there, in the same places.
+    uint32_t Removals() const { return removals_; }
 
 private:
+    static const TClassInfo Info;
+
     std::vector<std::unique_ptr<TXMLObject>> items_;
+    uint32_t removals_ = 0;
 };
 
 // A list of items that each publish Name and Value.
@@ -87,51 +99,58 @@ class TXMLParamList : public TXMLObjectList {
 public:
     using TXMLObjectList::TXMLObjectList;
 
-    static const TClassInfo& StaticClass();
+    static constexpr const TClassInfo& StaticClass() { return Info; }
     const TClassInfo& ClassType() const override;
 
+    // The list's item class, else TXMLObject.
     virtual const TClassInfo& ParamClass() const;
     virtual TXMLObject* FindParam(std::string_view name) const;
     // Sets Value of the first item named name (ignoring case and conditions), appending a new
     // item of ParamClass when there is none; returns that item.
     TXMLObject* SetParam(std::string_view name, std::string_view value);
+
+private:
+    static const TClassInfo Info;
 };
 
-// A list whose items are all of class T (the loader creates only T), read from and written as
-// elements named Tag.
-template <class T, const char* Tag, class Base = TXMLObjectList> class TXMLListOf : public Base {
+// Walks the items of a list whose items are all of class T.
+template <class T> class TXMLListIterator {
 public:
-    using Base::Base;
-
-    class iterator {
-    public:
-        iterator(const TXMLListOf* list, int index) : list_(list), index_(index) {}
-        T* operator*() const { return list_->Items(index_); }
-        iterator& operator++() {
-            ++index_;
-            return *this;
-        }
-        bool operator!=(const iterator& other) const { return index_ != other.index_; }
-
-    private:
-        const TXMLListOf* list_;
-        int index_;
-    };
-
-    T* Items(int index) const { return static_cast<T*>(Base::Items(index)); }
-    T* Add(std::unique_ptr<T> item) { return static_cast<T*>(Base::Add(std::move(item))); }
-    // Appends a new, empty item owned by this list.
-    T* AddNew() { return Add(std::make_unique<T>(this)); }
-    T* FindByID(std::string_view id) const { return static_cast<T*>(Base::FindByID(id)); }
-    iterator begin() const { return iterator(this, 0); }
-    iterator end() const { return iterator(this, this->Count()); }
-
-    const TClassInfo* ItemClass(const std::string& tagName) const override {
-        return tagName == Tag ? &T::StaticClass() : nullptr;
+    TXMLListIterator(const TXMLObjectList* list, int index) : list_(list), index_(index) {}
+    T* operator*() const { return static_cast<T*>(list_->Items(index_)); }
+    TXMLListIterator& operator++() {
+        ++index_;
+        return *this;
     }
-    std::string ItemTagName(const TClassInfo& itemClass) const override {
-        return &itemClass == &T::StaticClass() ? Tag : "";
-    }
+    bool operator!=(const TXMLListIterator& other) const { return index_ != other.index_; }
+
+private:
+    const TXMLObjectList* list_;
+    int index_;
 };
+
+// Typed access, inside a list class whose items are all of class Item (its TClassInfo names Item
+// as item class). Not a class template between the list classes and TXMLObjectList: such a
+// template would give every list class a second vtable, type information and destructors.
+#define VELK_LIST_OF(Item)                                                                         \
+    Item* Items(int index) const {                                                                 \
+        return static_cast<Item*>(TXMLObjectList::Items(index));                                   \
+    }                                                                                              \
+    Item* Add(std::unique_ptr<Item> item) {                                                        \
+        return static_cast<Item*>(TXMLObjectList::Add(std::move(item)));                           \
+    }                                                                                              \
+    /* Appends a new, empty item owned by this list. */                                            \
+    Item* AddNew() {                                                                               \
+        return Add(std::make_unique<Item>(this));                                                  \
+    }                                                                                              \
+    Item* FindByID(std::string_view id) const {                                                    \
+        return static_cast<Item*>(TXMLObjectList::FindByID(id));                                   \
+    }                                                                                              \
+    ::velk::TXMLListIterator<Item> begin() const {                                                 \
+        return {this, 0};                                                                          \
+    }                                                                                              \
+    ::velk::TXMLListIterator<Item> end() const {                                                   \
+        return {this, Count()};                                                                    \
+    }
 
 } // namespace velk

@@ -39,6 +39,23 @@ constexpr TOperatorDef kOperators[] = {
     {"not", okUnary, 5},          {"<", okBinary, 2},           {">", okBinary, 2},
 };
 
+// Most numbers in conditions are short integers (build numbers, counts, truth values): read
+// without the general conversion, which gives the same double for up to 15 digits.
+bool TryPlainInteger(std::string_view text, double& value) {
+    const bool sign = !text.empty() && (text[0] == '-' || text[0] == '+');
+    const std::string_view digits = text.substr(sign ? 1 : 0);
+    if (digits.empty() || digits.size() > 15)
+        return false;
+    int64_t number = 0;
+    for (char c : digits) {
+        if (c < '0' || c > '9')
+            return false;
+        number = number * 10 + (c - '0');
+    }
+    value = text[0] == '-' ? -double(number) : double(number);
+    return true;
+}
+
 } // namespace
 
 bool IsTrue(std::string_view text) {
@@ -105,6 +122,8 @@ bool TvkEvaluator::EvaluateCondition(std::string_view condition) {
 
 double TvkEvaluator::ToNumber(std::string_view text) const {
     double value = 0;
+    if (TryPlainInteger(text, value))
+        return value;
     return TryStrToFloat(text, value, DecimalSeparator) ? value : 0;
 }
 

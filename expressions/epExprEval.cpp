@@ -82,6 +82,10 @@ public:
 
 private:
     size_t Position() const { return pos_ + 1; }
+    void SkipBlanks() {
+        while (pos_ < text_.size() && text_[pos_] == ' ')
+            ++pos_;
+    }
     [[noreturn]] void Fail() const { RaiseAt("Syntax error.", Position()); }
 
     std::string Nested(const TepFunction* function);
@@ -169,7 +173,6 @@ std::string TepParser::Call(const TepFunction* function) {
     std::string word;
     bool hasWord = false;
     char quote = 0;
-    std::string opText;
     const TepCharSet* allowed = nullptr;
     const TepFunction* pending = nullptr;
     bool operandSeen = false;
@@ -179,11 +182,10 @@ std::string TepParser::Call(const TepFunction* function) {
         switch (state) {
         case TState::Between:
             if (c == ' ') {
-                ++pos_;
+                SkipBlanks();
             } else if (ev_.OperatorChars.Contains(c)) {
                 operandSeen = false;
                 allowed = &ev_.OperatorChars;
-                opText.clear();
                 state = TState::Operator;
             } else {
                 word.clear();
@@ -252,7 +254,7 @@ std::string TepParser::Call(const TepFunction* function) {
 
         case TState::AfterOperand:
             if (c == ' ') {
-                ++pos_;
+                SkipBlanks();
             } else if (c == ')') {
                 std::string result = Close(function, s, args);
                 ++pos_;
@@ -273,32 +275,34 @@ std::string TepParser::Call(const TepFunction* function) {
                     allowed = &ev_.OperatorWordChars;
                 else
                     Fail();
-                opText.clear();
                 state = TState::Operator;
             }
             break;
 
-        case TState::Operator:
-            if (allowed->Contains(c)) {
-                opText += c;
+        case TState::Operator: {
+            // The longest run of the allowed characters; at the end of the text it is dropped.
+            const size_t start = pos_;
+            while (pos_ < text_.size() && allowed->Contains(text_[pos_]))
                 ++pos_;
+            if (pos_ == text_.size())
+                break;
+            const TepOperator* op =
+                ev_.Operators.Find(std::string_view(text_).substr(start, pos_ - start));
+            if (!op)
+                Fail();
+            if (!operandSeen) {
+                s.U = op;
             } else {
-                const TepOperator* op = ev_.Operators.Find(opText);
-                if (!op)
-                    Fail();
-                if (!operandSeen) {
-                    s.U = op;
-                } else {
-                    (s.HasB ? s.Op2 : s.Op1) = op;
-                    operandSeen = false;
-                }
-                state = TState::Between;
+                (s.HasB ? s.Op2 : s.Op1) = op;
+                operandSeen = false;
             }
+            state = TState::Between;
             break;
+        }
 
         case TState::AfterFunction:
             if (c == ' ') {
-                ++pos_;
+                SkipBlanks();
             } else {
                 if (c != '(')
                     Fail();

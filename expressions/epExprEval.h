@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -45,6 +46,7 @@ struct TepFunction {
 // regard to case.
 template <class T> class TepNamedList {
 public:
+    TepNamedList() { firsts_.fill(-1); }
     const T* Find(std::string_view name) const;
     int Count() const { return static_cast<int>(items_.size()); }
     const T& Items(int index) const { return *items_[static_cast<size_t>(index)]; }
@@ -53,9 +55,16 @@ protected:
     T& Append(std::string name);
 
 private:
+    static constexpr size_t EmptyName = 256;
+    // The chain of a name: the upper case of its first letter, which names that compare equal
+    // share, or EmptyName.
+    static size_t ChainOf(std::string_view name);
+
     std::vector<std::unique_ptr<T>> items_;
-    // First letters of the names, so that most words are rejected without a comparison.
-    TepCharSet initials_;
+    // The items chained by ChainOf, each chain in registration order, so that a word is compared
+    // with the names that can equal it only (and most operands with none). -1 ends a chain.
+    std::array<int, EmptyName + 1> firsts_;
+    std::vector<int> nextSameInitial_;
 };
 
 extern template class TepNamedList<TepOperator>;

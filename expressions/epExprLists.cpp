@@ -6,21 +6,29 @@ namespace velk {
 
 // Names compare as the system compares words of the user's language.
 
+template <class T> size_t TepNamedList<T>::ChainOf(std::string_view name) {
+    return name.empty() ? EmptyName : static_cast<unsigned char>(AnsiUpCase(name[0]));
+}
+
 template <class T> const T* TepNamedList<T>::Find(std::string_view name) const {
-    if (!name.empty() && !initials_.Contains(AnsiUpCase(name[0])))
-        return nullptr;
-    for (const auto& item : items_)
-        if (item->Name.size() == name.size() && AnsiSameText(item->Name, name))
-            return item.get();
+    for (int i = firsts_[ChainOf(name)]; i >= 0; i = nextSameInitial_[size_t(i)]) {
+        const T& item = *items_[size_t(i)];
+        if (item.Name.size() == name.size() && AnsiSameText(item.Name, name))
+            return &item;
+    }
     return nullptr;
 }
 
 template <class T> T& TepNamedList<T>::Append(std::string name) {
-    if (!name.empty())
-        initials_.Add(AnsiUpCase(name[0]));
+    const int index = Count();
+    int* link = &firsts_[ChainOf(name)];
+    while (*link >= 0)
+        link = &nextSameInitial_[size_t(*link)];
+    *link = index;
+    nextSameInitial_.push_back(-1);
     auto item = std::make_unique<T>();
     item->Name = std::move(name);
-    item->Index = Count();
+    item->Index = index;
     items_.push_back(std::move(item));
     return *items_.back();
 }

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/StrUtils.h"
+
 namespace velk {
 namespace {
 
@@ -381,6 +383,45 @@ TEST_F(VKClassesTest, AfterLoadingEveryListExists) {
     EXPECT_FALSE(fresh.Components || fresh.Features || fresh.InstallTypes);
 }
 
+TEST_F(VKClassesTest, ComponentListsAreCreatedWhenFirstUsed) {
+    auto db = Loaded<TvkMainDatabase>(kMainDatabase);
+    const TvkComponent* core = db->Components->Items(0);
+    const TClassInfo& info = TvkComponent::StaticClass();
+    const char* const lists[] = {"Files", "Registry", "IniFiles", "Shortcuts", "RunApps"};
+    for (const char* list : lists)
+        EXPECT_EQ(info.FindProp(list)->GetObj(*core), nullptr) << list;
+    const std::string written = "component[condition=1,id=core,name=Core files]";
+    EXPECT_EQ(Written(*core, "component"), written);
+    TvkComponent copy(nullptr);
+    copy.Assign(*core);
+    EXPECT_EQ(Written(copy, "component"), written);
+    for (const char* list : lists)
+        EXPECT_EQ(info.FindProp(list)->GetObj(*core), nullptr) << list;
+
+    EXPECT_EQ(core->Files->Count(), 0);
+    EXPECT_EQ(core->Files->Owner(), core);
+    EXPECT_EQ(info.FindProp("files")->GetObj(*core), core->Files.get());
+    EXPECT_EQ(core->RunApps->Owner(), core);
+    EXPECT_EQ(Written(*core, "component"), written);
+    core->Shortcuts->AddNew()->Name = "s";
+    EXPECT_EQ(Written(*core, "component"),
+              "component[condition=1,id=core,name=Core files]"
+              "(shortcuts(shortcut[action=add,name=s,showcmd=normal]))");
+}
+
+TEST_F(VKClassesTest, PluginConfigIsCreatedWhenFirstUsed) {
+    TvkPlugin plugin(nullptr);
+    const TPropInfo& config = *TvkPlugin::StaticClass().FindProp("config");
+    EXPECT_EQ(config.GetObj(plugin), nullptr);
+    plugin.Assign(*ParseXml("<plugin id='p'><config><paramgroup name='g'/></config></plugin>"));
+    ASSERT_NE(config.GetObj(plugin), nullptr);
+    EXPECT_EQ(plugin.Config->GroupNames(), std::vector<std::string>({"g"}));
+    plugin.Assign(*ParseXml("<plugin id='q'/>"));
+    EXPECT_EQ(config.GetObj(plugin), nullptr);
+    EXPECT_EQ(plugin.Config->Count(), 0);
+    EXPECT_EQ(plugin.Config->ParamGroup->Owner(), plugin.Config.get());
+}
+
 TEST_F(VKClassesTest, ListsReadOnlyTheirOwnItemTag) {
     auto files = Loaded<TvkFiles>("<files><file src='a'/><reg key='k'/><FILEX/></files>");
     EXPECT_EQ(files->Count(), 1);
@@ -424,6 +465,163 @@ TEST_F(VKClassesTest, VariableLookupTakesTheFirstActiveOfTheName) {
     EXPECT_EQ(vars->Items(0)->Value, "new");
     EXPECT_EQ(vars->Count(), 3);
     EXPECT_EQ(&vars->SetParam("z", "4")->ClassType(), &TvkVariable::StaticClass());
+}
+
+// What the lookup by name must answer: the first variable of the name, in list order, whose
+// condition holds.
+TvkVariable* FirstByScan(const TvkVariables& vars, std::string_view name) {
+    for (int i = 0; i < vars.Count(); ++i)
+        if (SameText(vars.Items(i)->Name, name) && vars.Items(i)->IsActive())
+            return vars.Items(i);
+    return nullptr;
+}
+
+TEST_F(VKClassesTest, VariableLookupFollowsRenames) {
+    TvkVariables vars(nullptr);
+    for (const char* name : {"a", "b", "c"})
+        vars.AddNew()->Name = name;
+    EXPECT_EQ(vars.FindParam("B"), vars.Items(1));
+    // Renamed to a name that a later variable has: it is now the first of that name.
+    vars.Items(0)->Name = "B";
+    EXPECT_EQ(vars.FindParam("b"), vars.Items(0));
+    EXPECT_EQ(vars.FindParam("a"), nullptr);
+    vars.Items(1)->Name = std::string("x");
+    EXPECT_EQ(vars.FindParam("X"), vars.Items(1));
+    EXPECT_EQ(vars.FindParam("b"), vars.Items(0));
+    const TvkVariableName& other = vars.Items(0)->Name;
+    vars.Items(2)->Name = other;
+    EXPECT_EQ(vars.FindParam("b"), vars.Items(0));
+    vars.Items(0)->Name = "gone";
+    EXPECT_EQ(vars.FindParam("b"), vars.Items(2));
+    // Through the property, as loading and SetParam set names.
+    SetPropText(*vars.Items(2), "NAME", "A", "");
+    EXPECT_EQ(vars.FindParam("a"), vars.Items(2));
+    EXPECT_EQ(vars.FindParam("b"), nullptr);
+    vars.SetParam("X", "1");
+    EXPECT_EQ(vars.Items(1)->Name, "X");
+    EXPECT_EQ(vars.FindParam("x")->Value, "1");
+    vars.Items(2)->Assign(*ParseXml("<var name='c'/>"));
+    EXPECT_EQ(vars.FindParam("c"), vars.Items(2));
+    EXPECT_EQ(vars.FindParam("a"), nullptr);
+}
+
+TEST_F(VKClassesTest, VariableLookupFollowsAdditionsDeletionsAndClearing) {
+    TvkVariables vars(nullptr);
+    EXPECT_EQ(vars.FindParam(""), nullptr);
+    vars.AddNew()->Name = "a";
+    EXPECT_EQ(vars.FindParam("a"), vars.Items(0));
+    vars.AddNew()->Name = "A";
+    vars.AddNew();
+    EXPECT_EQ(vars.FindParam("a"), vars.Items(0));
+    EXPECT_EQ(vars.FindParam(""), vars.Items(2));
+    vars.Delete(0);
+    EXPECT_EQ(vars.FindParam("a"), vars.Items(0));
+    EXPECT_EQ(vars.Items(0)->Name, "A");
+    vars.Merge(*ParseXml("<v><var name='a' value='late'/><var name='b'/></v>"));
+    EXPECT_EQ(vars.FindParam("a"), vars.Items(0));
+    EXPECT_EQ(vars.FindParam("B"), vars.Items(3));
+    vars.Delete(0);
+    EXPECT_EQ(vars.FindParam("a")->Value, "late");
+    vars.Clear();
+    EXPECT_EQ(vars.FindParam("a"), nullptr);
+    vars.AddNew()->Name = "b";
+    EXPECT_EQ(vars.FindParam("b"), vars.Items(0));
+    EXPECT_EQ(vars.FindParam("a"), nullptr);
+    // Many more variables than the index was made for.
+    for (int i = 0; i < 1000; ++i)
+        vars.AddNew()->Name = "v" + IntToStr(i);
+    EXPECT_EQ(vars.FindParam("V999"), vars.Items(1000));
+    EXPECT_EQ(vars.FindParam("v0"), vars.Items(1));
+    EXPECT_EQ(vars.FindParam("b"), vars.Items(0));
+}
+
+TEST_F(VKClassesTest, VariableLookupAgreesWithAScanWhateverChanges) {
+    EnableConditions();
+    TvkVariables vars(nullptr);
+    const std::vector<std::string> names = {"Alpha", "alpha", "BETA", "Gamma", "delta", "",
+                                            "x",     "X",     "y",    "Omega", "omega"};
+    uint32_t seed = 12345;
+    auto next = [&seed](uint32_t range) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 8) % range;
+    };
+    for (int step = 0; step < 3000; ++step) {
+        int count = vars.Count();
+        int at = count > 0 ? int(next(uint32_t(count))) : 0;
+        const std::string& name = names[next(uint32_t(names.size()))];
+        switch (next(count > 0 ? 8 : 1)) {
+        case 0:
+            vars.AddNew()->Name = name;
+            break;
+        case 1:
+            vars.Items(at)->Name = name;
+            break;
+        case 2:
+            SetPropText(*vars.Items(at), "Name", name, "");
+            break;
+        case 3:
+            vars.Items(at)->Condition = vars.Items(at)->Condition.empty() ? "0" : "";
+            break;
+        case 4:
+            vars.Delete(at);
+            break;
+        case 5:
+            vars.Merge(*ParseXml("<v><var name='" + name + "'/><var name='y' condition='0'/></v>"));
+            break;
+        case 6:
+            vars.SetParam(name, "set");
+            break;
+        default:
+            if (next(20) == 0)
+                vars.Clear();
+            break;
+        }
+        for (const std::string& wanted : names)
+            ASSERT_EQ(vars.FindParam(wanted), FirstByScan(vars, wanted))
+                << "step " << step << ", name \"" << wanted << "\"";
+        ASSERT_EQ(vars.FindParam("missing"), nullptr);
+    }
+}
+
+// A condition that adds variables while the lookup evaluates it.
+TvkVariables* growing = nullptr;
+bool GrowWhileEvaluating(const std::string& condition) {
+    if (condition != "grow")
+        return condition != "0";
+    for (int i = 0; i < 100; ++i)
+        growing->AddNew()->Name = i % 10 == 0 ? "x" : "n" + IntToStr(i);
+    // A nested lookup brings the index up to date while the outer one is still walking it.
+    EXPECT_EQ(growing->FindParam("n1"), growing->Items(4));
+    return false;
+}
+
+TEST_F(VKClassesTest, VariableLookupSurvivesConditionsThatChangeTheList) {
+    TvkVariables vars(nullptr);
+    growing = &vars;
+    ConditionsEnabled = true;
+    ConditionEvaluator = GrowWhileEvaluating;
+    vars.AddNew()->Name = "x";
+    vars.Items(0)->Condition = "grow";
+    vars.AddNew()->Name = "y";
+    vars.AddNew()->Name = "x";
+    vars.Items(2)->Condition = "0";
+    TvkVariable* found = vars.FindParam("X");
+    ASSERT_EQ(vars.Count(), 103);
+    EXPECT_EQ(found, vars.Items(3));
+    growing = nullptr;
+}
+
+TEST_F(VKClassesTest, VariableLookupAsksConditionsAnewInListOrder) {
+    auto vars = Loaded<TvkVariables>("<v><var name='v' value='1' condition='0'/><var name='w'/>"
+                                     "<var name='V' value='2' condition='c'/><var name='v' "
+                                     "value='3'/></v>");
+    EnableConditions();
+    EXPECT_EQ(vars->FindParam("v")->Value, "2");
+    EXPECT_EQ(evaluations, 2);
+    vars->Items(2)->Condition = "0";
+    EXPECT_EQ(vars->FindParam("v")->Value, "3");
+    vars->Items(0)->Condition.clear();
+    EXPECT_EQ(vars->FindParam("v")->Value, "1");
 }
 
 TEST_F(VKClassesTest, FindByIDIgnoresCaseAndConditions) {

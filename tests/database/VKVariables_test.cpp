@@ -80,6 +80,30 @@ protected:
     std::string iniPath;
 };
 
+// Chain0 .. Chain<depth - 1>, each naming the next one; the last is "end". "%Chain1%" is the
+// deepest nesting the expansion allows.
+void AddChain(TvkMainDatabase& db) {
+    for (int i = 0; i < MaxExpansionDepth - 1; ++i)
+        SetVariable(&db, "Chain" + std::to_string(i), "%Chain" + std::to_string(i + 1) + "%");
+    SetVariable(&db, "Chain" + std::to_string(MaxExpansionDepth - 1), "end");
+}
+
+// Variables V0 .. V<levels - 1>, each naming the next one three times; the last is "x".
+void AddFanOut(TvkMainDatabase& db, const std::string& prefix, int levels) {
+    for (int i = 0; i + 1 < levels; ++i) {
+        std::string next = "%" + prefix + std::to_string(i + 1) + "%";
+        SetVariable(&db, prefix + std::to_string(i), next + next + next);
+    }
+    SetVariable(&db, prefix + std::to_string(levels - 1), "x");
+}
+
+std::string Repeat(const std::string& text, size_t times) {
+    std::string result;
+    for (size_t i = 0; i < times; ++i)
+        result += text;
+    return result;
+}
+
 TEST_F(VariablesTest, Expansion) {
     const struct {
         const char* Text;
@@ -126,11 +150,58 @@ TEST_F(VariablesTest, ReferenceLoopsEndInAnErrorAndLeaveNoDepthBehind) {
     EXPECT_EQ(ErrorOf("%Circular%"), "Infinite reference in the string \"%Circular%\".");
     ConditionEvaluator = YesCondition;
     // Every level was given back: the deepest legal nesting still expands.
-    for (int i = 0; i < MaxExpansionDepth - 1; ++i)
-        SetVariable(&db, "Chain" + std::to_string(i), "%Chain" + std::to_string(i + 1) + "%");
-    SetVariable(&db, "Chain" + std::to_string(MaxExpansionDepth - 1), "end");
+    AddChain(db);
     EXPECT_EQ(Expand("%Chain1%"), "end");
     EXPECT_EQ(ErrorOf("%Chain0%"), "Infinite reference in the string \"end\".");
+}
+
+TEST_F(VariablesTest, ReferencesThatFanOutEndInAnErrorAndLeaveNothingBehind) {
+    // 3^29 references: without a limit this would not end in any useful time.
+    AddFanOut(db, "V", 30);
+    EXPECT_EQ(ErrorOf("<%V0%>"), "Too many references in the string \"<%V0%>\".");
+    EXPECT_EQ(ErrorOf("%V1%"), "Too many references in the string \"%V1%\".");
+    // The last seven levels make 1 + 3 + ... + 729 references and expand in full.
+    EXPECT_EQ(Expand("%V23%"), std::string(729, 'x'));
+    // Every level was given back: the deepest legal nesting still expands.
+    AddChain(db);
+    EXPECT_EQ(Expand("%Chain1%"), "end");
+}
+
+TEST_F(VariablesTest, TheReferenceLimitCountsEveryReferenceOfOneExpansion) {
+    // "%Many%" makes one reference, and Many's value the rest up to the limit.
+    SetVariable(&db, "Many", Repeat("%B%", MaxExpansionReferences - 1));
+    EXPECT_EQ(Expand("%Many%"), Repeat("C:", MaxExpansionReferences - 1));
+    EXPECT_EQ(ErrorOf("%Many%%B%"), "Too many references in the string \"%Many%%B%\".");
+    // The next expansion counts afresh.
+    EXPECT_EQ(Expand("%Many%"), Repeat("C:", MaxExpansionReferences - 1));
+}
+
+TEST_F(VariablesTest, ReferencesMadeByConditionsCountWithTheExpansionThatAsked) {
+    AddFanOut(db, "F", 30);
+    conditionScope = &db;
+    ConditionEvaluator = ExpandedCondition;
+    TvkVariable* guarded = db.Variables->AddNew();
+    guarded->Name = "Guarded";
+    guarded->Value = "seen";
+    guarded->Condition = "%F0%";
+    EXPECT_EQ(ErrorOf("[%Guarded%]"), "Too many references in the string \"[%Guarded%]\".");
+    guarded->Condition = "%F25%";
+    EXPECT_EQ(Expand("[%Guarded%]"), "[seen]");
+}
+
+TEST_F(VariablesTest, TextReferencedInOneExpansionIsLimited) {
+    const size_t quarter = MaxExpansionText / 4;
+    SetVariable(&db, "Big", std::string(quarter, 'a'));
+    EXPECT_EQ(Expand("%Big%%Big%%Big%%Big%").size(), MaxExpansionText);
+    EXPECT_EQ(ErrorOf("%Big%%Big%%Big%%Big%%B%"),
+              "Too much text referenced in the string \"%Big%%Big%%Big%%Big%%B%\".");
+    // Text read deeper down counts too: two Twices bring in four quarters and their own text.
+    SetVariable(&db, "Twice", "%Big%%Big%");
+    EXPECT_EQ(ErrorOf("%Twice%%Twice%"),
+              "Too much text referenced in the string \"%Twice%%Twice%\".");
+    // The caller's own text is not counted.
+    const std::string large(MaxExpansionText + 1, 'b');
+    EXPECT_EQ(Expand(large + "%B%"), large + "C:");
 }
 
 TEST_F(VariablesTest, ScopeErrors) {

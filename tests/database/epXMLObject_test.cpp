@@ -11,32 +11,25 @@ namespace {
 // A class with a property of every kind, a nested object and a list.
 
 enum class TColor : uint8_t { clRed, clGreen, clBlue };
-const TEnumType& EnumTypeOf(TColor) {
-    static const char* const names[] = {"clRed", "clGreen", "clBlue"};
-    static const TEnumType type{names, 3};
-    return type;
+constexpr const char* kColorNames[] = {"clRed", "clGreen", "clBlue"};
+constexpr TEnumType kColorType = EnumTypeFrom(kColorNames);
+constexpr const TEnumType& EnumTypeOf(TColor) {
+    return kColorType;
 }
 
 enum class TPart : uint8_t { A, B, C, D };
 using TParts = TEnumSet<TPart, uint8_t>;
-const TEnumType& EnumTypeOf(TPart) {
-    static const char* const names[] = {"a", "b", "c", "d"};
-    static const TEnumType type{names, 4};
-    return type;
+constexpr const char* kPartNames[] = {"a", "b", "c", "d"};
+constexpr TEnumType kPartType = EnumTypeFrom(kPartNames);
+constexpr const TEnumType& EnumTypeOf(TPart) {
+    return kPartType;
 }
 
 // Refuses to be loaded from an element carrying skip='1' and to be saved while Hidden.
 class TItem : public TXMLObject {
 public:
     using TXMLObject::TXMLObject;
-    static const TClassInfo& StaticClass() {
-        static const TClassInfo info("TItem", &TXMLObject::StaticClass(),
-                                     {Prop<&TItem::Name>("Name"), Prop<&TItem::Value>("Value"),
-                                      Prop<&TItem::Number>("Number"),
-                                      Prop<&TItem::Hidden>("Hidden")},
-                                     Construct<TItem>);
-        return info;
-    }
+    static constexpr const TClassInfo& StaticClass() { return Info; }
     const TClassInfo& ClassType() const override { return StaticClass(); }
     bool CanLoad(const TXMLTag& tag) const override {
         for (const std::string& line : tag.Attributes)
@@ -50,38 +43,26 @@ public:
     std::string Value;
     int32_t Number = 0;
     bool Hidden = false;
+
+    static const TClassInfo Info;
 };
 
-constexpr char kItemTag[] = "item";
-
-class TItems : public TXMLListOf<TItem, kItemTag, TXMLParamList> {
+class TItems : public TXMLParamList {
 public:
-    using TXMLListOf::TXMLListOf;
-    static const TClassInfo& StaticClass() {
-        static const TClassInfo info("TItems", &TXMLParamList::StaticClass(),
-                                     {Prop<&TItems::Label>("Label")}, Construct<TItems>);
-        return info;
-    }
+    using TXMLParamList::TXMLParamList;
+    VELK_LIST_OF(TItem)
+    static constexpr const TClassInfo& StaticClass() { return Info; }
     const TClassInfo& ClassType() const override { return StaticClass(); }
-    const TClassInfo& ParamClass() const override { return TItem::StaticClass(); }
 
     std::string Label;
+
+    static const TClassInfo Info;
 };
 
 class TSample : public TXMLObject {
 public:
     using TXMLObject::TXMLObject;
-    static const TClassInfo& StaticClass() {
-        static const TClassInfo info(
-            "TSample", &TXMLObject::StaticClass(),
-            {Prop<&TSample::Title>("Title"), Prop<&TSample::Count>("Count"),
-             Prop<&TSample::Letter>("Letter"), Prop<&TSample::enabled>("enabled"),
-             Prop<&TSample::Color>("Color"), Prop<&TSample::Ratio>("Ratio"),
-             Prop<&TSample::Parts>("Parts"), Prop<&TSample::Child>("Child"),
-             Prop<&TSample::Extra>("Extra"), Prop<&TSample::Items>("Items")},
-            Construct<TSample>);
-        return info;
-    }
+    static constexpr const TClassInfo& StaticClass() { return Info; }
     const TClassInfo& ClassType() const override { return StaticClass(); }
     std::string EnumPrefix(const std::string& propName) const override {
         return propName == "color" ? "cl" : "";
@@ -94,10 +75,38 @@ public:
     TColor Color = TColor::clRed;
     double Ratio = 0;
     TParts Parts;
-    std::unique_ptr<TSample> Child;
-    std::unique_ptr<TItem> Extra;
-    std::unique_ptr<TItems> Items;
+    TOwned<TSample> Child;
+    TOwned<TItem> Extra;
+    TOwned<TItems> Items;
+
+    static const TClassInfo Info;
 };
+
+// offsetof of classes with virtual functions, as the database classes use it.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Winvalid-offsetof"
+
+constexpr TPropInfo kItemOwn[] = {VELK_PROPERTY(TItem, Name), VELK_PROPERTY(TItem, Value),
+                                  VELK_PROPERTY(TItem, Number), VELK_PROPERTY(TItem, Hidden)};
+constexpr auto kItemProps = SortProperties(kNoProperties, kItemOwn);
+
+constexpr TPropInfo kItemsOwn[] = {VELK_PROPERTY(TItems, Label)};
+constexpr auto kItemsProps = SortProperties(kNoProperties, kItemsOwn);
+
+constexpr TPropInfo kSampleOwn[] = {VELK_PROPERTY(TSample, Title),  VELK_PROPERTY(TSample, Count),
+                                    VELK_PROPERTY(TSample, Letter), VELK_PROPERTY(TSample, enabled),
+                                    VELK_PROPERTY(TSample, Color),  VELK_PROPERTY(TSample, Ratio),
+                                    VELK_PROPERTY(TSample, Parts),  VELK_PROPERTY(TSample, Child),
+                                    VELK_PROPERTY(TSample, Extra),  VELK_PROPERTY(TSample, Items)};
+constexpr auto kSampleProps = SortProperties(kNoProperties, kSampleOwn);
+
+#pragma GCC diagnostic pop
+
+const TClassInfo TItem::Info("TItem", &TXMLObject::StaticClass(), kItemProps, Construct<TItem>);
+const TClassInfo TItems::Info("TItems", &TXMLParamList::StaticClass(), kItemsProps,
+                              Construct<TItems>, &TItem::StaticClass(), "item");
+const TClassInfo TSample::Info("TSample", &TXMLObject::StaticClass(), kSampleProps,
+                               Construct<TSample>);
 
 // Not a persistent-object class the mapper knows.
 class TForeign : public TPersistent {

@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "expressions/EvalOutcome.h"
+#include "platform/StrUtils.h"
 
 namespace velk {
 namespace {
@@ -165,6 +167,20 @@ TEST_F(TvkEvaluatorTest, NonNumbersCountAsZero) {
         {"'$10' + 0", "0"},
         {"'1e999' + 1", "1"},
     });
+}
+
+TEST_F(TvkEvaluatorTest, IntegersReadAsTheGeneralConversionReadsThem) {
+    for (const char* text :
+         {"0", "-0", "+0", "7", "007", "-12", "+12", " 5 ", "2147483648", "999999999999999",
+          "-999999999999999", "9999999999999999", "123456789012345678901234567890"}) {
+        double general = 1;
+        ASSERT_TRUE(TryStrToFloat(text, general, '.')) << text;
+        const double read = ev.ToNumber(text);
+        EXPECT_EQ(read, general) << text;
+        EXPECT_EQ(std::signbit(read), std::signbit(general)) << text;
+    }
+    for (const char* text : {"", "-", "+", "--1", "+-1", "1-", "1 2", "0x1F", "$1F", "1a", "1.5.1"})
+        EXPECT_EQ(ev.ToNumber(text), 0) << text;
 }
 
 TEST_F(TvkEvaluatorTest, ResultsHaveAtMostFifteenSignificantDigits) {

@@ -128,7 +128,42 @@ TEST(EvaluatorScanner, OperatorRuns) {
         {"1 +*", "1"},
         {"not", "not"},
         {"1 + and", "(1 + and)"},
+        // Runs of blanks move the position as single ones do.
+        {"  1   =   2  ", "(1 = 2)"},
+        {"1   +*   2", "#7"},
+        {"f   (a)", "f[a]"},
+        {"g(a ,   b   )", "g[a,b]"},
     });
+}
+
+TEST(EvaluatorLookup, NamesAreFoundInAnyCaseAndTheFirstRegisteredWins) {
+    TepFunctionList functions;
+    functions.Add("Alpha", 1);
+    functions.Add("beta", 1);
+    functions.Add("ALPHA", 2);
+    functions.Add("Alps", 1);
+    functions.Add("\xE9t\xE9", 1);
+    functions.Add("", 0);
+    const struct {
+        const char* Word;
+        int Index; // -1: not found
+    } cases[] = {
+        {"alpha", 0},     {"ALPHA", 0},     {"aLPS", 3}, {"Beta", 1}, {"BETA", 1},
+        {"\xC9T\xC9", 4}, {"\xE9T\xC9", 4}, {"", 5},     {"Alp", -1}, {"Alphas", -1},
+        {"lpha", -1},     {"gamma", -1},    {"b", -1},
+    };
+    for (const auto& c : cases) {
+        const TepFunction* found = functions.Find(c.Word);
+        EXPECT_EQ(found ? found->Index : -1, c.Index) << c.Word;
+    }
+    TepOperatorList operators;
+    operators.Add("<", okBinary, 2);
+    operators.Add("<>", okBinary, 2);
+    operators.Add("and", okBinary, 1);
+    EXPECT_EQ(operators.Find("<>")->Index, 1);
+    EXPECT_EQ(operators.Find("<")->Index, 0);
+    EXPECT_EQ(operators.Find("AnD")->Index, 2);
+    EXPECT_EQ(operators.Find("<="), nullptr);
 }
 
 TEST(EvaluatorScanner, ParenthesesAndEnds) {

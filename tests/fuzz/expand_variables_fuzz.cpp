@@ -4,8 +4,10 @@
 // with a second, plainly recursive transcription of the expansion rules; mode 1 lets the
 // installer's evaluator decide the variables' conditions, so that references also nest through
 // conditions and function calls. Faults: any difference from the transcription, an error of
-// another kind than the expansion's or the evaluator's, or nesting depth left behind. Inputs
-// whose references fan out into more work than a test run can wait for are skipped.
+// another kind than the expansion's or the evaluator's, or nesting depth left behind. The
+// transcription applies the expansion's limits on depth, references and referenced text too.
+// Inputs whose references would fan out into more work than a run under the sanitizers can wait
+// for, limits notwithstanding, are skipped.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -31,8 +33,12 @@ public:
     explicit Reference(const std::vector<TDefinition>& defs) : defs_(defs) {}
 
     std::string Expand(const std::string& text) {
+        if (depth_ == 0)
+            outermost_ = text;
         if (++depth_ > MaxExpansionDepth)
-            throw EVariableError(Format("Infinite reference in the string \"%s\".", text.c_str()));
+            Raise("Infinite reference", text);
+        if (depth_ > 1 && (read_ += text.size()) > MaxExpansionText)
+            Raise("Too much text referenced", outermost_);
         std::string r;
         size_t i = 0;
         while (i < text.size()) {
@@ -52,6 +58,8 @@ public:
                 r += text.substr(p);
                 break;
             }
+            if (++references_ > MaxExpansionReferences)
+                Raise("Too many references", outermost_);
             r += Expand(Lookup(text.substr(p + 1, q - p - 1)));
             i = q + 1;
         }
@@ -69,6 +77,10 @@ public:
     }
 
 private:
+    [[noreturn]] static void Raise(const char* what, const std::string& text) {
+        throw EVariableError(std::string(what) + " in the string \"" + text + "\".");
+    }
+
     std::string Lookup(const std::string& name) const {
         for (const TDefinition& d : defs_)
             if (SameText(d.Name, name))
@@ -78,6 +90,9 @@ private:
 
     const std::vector<TDefinition>& defs_;
     int depth_ = 0;
+    std::string outermost_;
+    int references_ = 0;
+    size_t read_ = 0;
 };
 
 // An upper bound of the work an expansion does: characters copied and lookups made, with the

@@ -94,6 +94,17 @@ protected:
         EXPECT_EQ(result.exitCode, 0u) << result.err;
         return Path(output);
     }
+    // A package whose entry "presetup\\ab\\note.txt" was renamed to climb out of the package
+    // folder, and the unpack library in the work folder to extract it with.
+    void MakeUnsafePackage(const std::string& name) {
+        MakeSource();
+        std::string bytes = ReadBytes(Build("setup.exe"));
+        const size_t at = bytes.find("presetup\\ab\\note.txt");
+        ASSERT_NE(at, std::string::npos);
+        bytes.replace(at, 11, "..\\..\\..\\..");
+        Put(name, bytes);
+        CopyUnpackLibrary();
+    }
     void CopyUnpackLibrary() {
         ASSERT_TRUE(CopyFileA(VELK_UNPACK_DLL, (run_.WorkFolder + "unpack.dll").c_str(), FALSE));
     }
@@ -253,13 +264,7 @@ TEST_F(PresetupTest, TheMainPackageBringsBothDatabasesAndTheRuntimeVariables) {
 }
 
 TEST_F(PresetupTest, AMainPackageThatCannotBePreparedSaysSo) {
-    MakeSource();
-    std::string bytes = ReadBytes(Build("setup.exe"));
-    const size_t at = bytes.find("presetup\\ab\\note.txt");
-    ASSERT_NE(at, std::string::npos);
-    bytes.replace(at, 11, "..\\..\\..\\..");
-    Put("Bad.exe", bytes);
-    CopyUnpackLibrary();
+    MakeUnsafePackage("Bad.exe");
     db_.Packages->Clear();
     TDialogWatcher packageBox("Invalid package", IDOK, kBoxTimeout);
     TDialogWatcher preparationBox("Error", IDOK, kBoxTimeout);
@@ -269,13 +274,7 @@ TEST_F(PresetupTest, AMainPackageThatCannotBePreparedSaysSo) {
 }
 
 TEST_F(PresetupTest, AnEntryNameLeavingThePackageFolderFailsThePreparation) {
-    MakeSource();
-    std::string bytes = ReadBytes(Build("setup.exe"));
-    const size_t at = bytes.find("presetup\\ab\\note.txt");
-    ASSERT_NE(at, std::string::npos);
-    bytes.replace(at, 11, "..\\..\\..\\..");
-    Put("bad.exe", bytes);
-    CopyUnpackLibrary();
+    MakeUnsafePackage("bad.exe");
     ASSERT_TRUE(Locate(Path("bad.exe")));
 
     TDialogWatcher watcher("Invalid package", IDOK, kBoxTimeout);
