@@ -14,8 +14,13 @@ endif()
 if(VELK_PRODUCT_ONLY)
   # setup.exe carries the whole engine and its cabinet must start before byte 262,128:
   # every byte of code counts.
+  # No run-time type information: the type descriptions of every polymorphic class are bytes
+  # the program never reads (exceptions keep what they need). No locks around the first use of
+  # function-local statics: the engine's are first used on the main thread, before the install
+  # worker exists.
   add_compile_options(-Os -ffunction-sections -fdata-sections
-                      "$<$<COMPILE_LANGUAGE:CXX>:SHELL:-include ${PROJECT_SOURCE_DIR}/cmake/ProductPrelude.h>")
+                      "$<$<COMPILE_LANGUAGE:CXX>:SHELL:-include ${PROJECT_SOURCE_DIR}/cmake/ProductPrelude.h>"
+                      $<$<COMPILE_LANGUAGE:CXX>:-fno-rtti> $<$<COMPILE_LANGUAGE:CXX>:-fno-threadsafe-statics>)
   add_link_options(-Wl,--gc-sections -s)
 endif()
 

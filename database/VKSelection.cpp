@@ -8,7 +8,7 @@ namespace {
 
 void NotifyFeatureChange(TvkFeature& feature) {
     for (TXMLObject* o = feature.Owner(); o; o = o->Owner()) {
-        if (auto* db = dynamic_cast<TvkMainDatabase*>(o)) {
+        if (auto* db = ObjectAs<TvkMainDatabase>(o)) {
             if (db->OnFeatureChange)
                 db->OnFeatureChange(feature);
             return;

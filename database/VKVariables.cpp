@@ -50,7 +50,7 @@ struct TScope {
 
 TvkMainDatabase* OwningDatabase(const TXMLObject* object) {
     for (TXMLObject* o = object->Owner(); o; o = o->Owner())
-        if (auto* db = dynamic_cast<TvkMainDatabase*>(o))
+        if (auto* db = ObjectAs<TvkMainDatabase>(o))
             return db;
     return nullptr;
 }
@@ -59,9 +59,9 @@ TScope ResolveScope(const TXMLObject* scope) {
     if (!scope)
         throw EVariableError("Package database was not assigned.");
     TScope result;
-    if (auto* db = dynamic_cast<const TvkMainDatabase*>(scope)) {
+    if (auto* db = ObjectAs<TvkMainDatabase>(scope)) {
         result.Main = const_cast<TvkMainDatabase*>(db);
-    } else if (auto* package = dynamic_cast<const TvkPackage*>(scope)) {
+    } else if (auto* package = ObjectAs<TvkPackage>(scope)) {
         result.Package = const_cast<TvkPackage*>(package);
         result.Own = package->Variables.get();
         result.Main = OwningDatabase(package);

@@ -55,7 +55,8 @@ const char* TXMLObject::ClassName() const {
 }
 
 void TXMLObject::AssignTo(TPersistent& dest) const {
-    auto* tag = dynamic_cast<TXMLTag*>(&dest);
+    // dest itself is writable; only the query is const
+    auto* tag = const_cast<TXMLTag*>(dest.AsTag());
     if (!tag) {
         TPersistent::AssignTo(dest);
         return;
@@ -66,9 +67,9 @@ void TXMLObject::AssignTo(TPersistent& dest) const {
 }
 
 void TXMLObject::Assign(const TPersistent& source) {
-    if (const auto* tag = dynamic_cast<const TXMLTag*>(&source)) {
+    if (const TXMLTag* tag = source.AsTag()) {
         Load(*tag);
-    } else if (const auto* obj = dynamic_cast<const TXMLObject*>(&source)) {
+    } else if (const TXMLObject* obj = source.AsObject()) {
         TXMLTag copy;
         obj->AssignTo(copy);
         Load(copy);

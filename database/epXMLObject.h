@@ -23,6 +23,7 @@ public:
     static constexpr const TClassInfo& StaticClass() { return Info; }
     virtual const TClassInfo& ClassType() const;
     const char* ClassName() const final;
+    const TXMLObject* AsObject() const final { return this; }
 
     // A TXMLTag dest receives this object's properties after what it already holds.
     void AssignTo(TPersistent& dest) const override;
@@ -152,5 +153,14 @@ private:
     ::velk::TXMLListIterator<Item> end() const {                                                   \
         return {this, Count()};                                                                    \
     }
+
+// The object as class T when it is one, else null.
+template <class T> T* ObjectAs(TXMLObject* object) {
+    return object && object->ClassType().InheritsFrom(T::StaticClass()) ? static_cast<T*>(object)
+                                                                        : nullptr;
+}
+template <class T> const T* ObjectAs(const TXMLObject* object) {
+    return ObjectAs<T>(const_cast<TXMLObject*>(object));
+}
 
 } // namespace velk

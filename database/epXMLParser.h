@@ -12,10 +12,16 @@ namespace velk {
 
 // Base of everything that can be copied into another persistent object: the XML tree and the
 // database objects. Assign/AssignTo pairs a class does not know end in the base error.
+class TXMLTag;
+class TXMLObject;
+
 class TPersistent {
 public:
     virtual ~TPersistent() = default;
     virtual const char* ClassName() const = 0;
+    // What the object is, without run-time type information (setup.exe is built without it).
+    virtual const TXMLTag* AsTag() const { return nullptr; }
+    virtual const TXMLObject* AsObject() const { return nullptr; }
     virtual void AssignTo(TPersistent& dest) const;
     virtual void Assign(const TPersistent& source);
 };
@@ -76,6 +82,7 @@ public:
     ~TXMLTag() override;
 
     const char* ClassName() const override { return "TXMLTag"; }
+    const TXMLTag* AsTag() const override { return this; }
 
     TXMLTagKind Kind = TXMLTagKind::Element;
     TXMLTag* Parent = nullptr;

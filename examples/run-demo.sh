@@ -18,8 +18,9 @@ echo "demo: building examples/sample with velkpack (stub: setup.exe, $(stat -c %
 
 temp_dir=$(find "$WINEPREFIX/drive_c/users" -maxdepth 3 -type d -iname temp | head -n 1)
 before=$(find "$temp_dir" -mindepth 1 | wc -l)
-echo "demo: running the package under Wine (silent switch /S): it makes its private work folder,"
-echo "demo: writes the unpack library it carries into it, and removes the folder at the end"
+echo "demo: running the package under Wine (silent switch /S): it locates and checks itself,"
+echo "demo: extracts its setup-time files through the unpack library it carries, loads both"
+echo "demo: enciphered databases and removes its work folder at the end"
 set +e
 # A run that stops on an error box never ends by itself: give it a minute.
 timeout 60 xvfb-run -a -s "-screen 0 1024x768x24" wine "$package" /S

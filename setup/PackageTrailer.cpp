@@ -69,10 +69,14 @@ TTrailerSearch FindPackageTrailer(uint64_t fileSize, const TPackageReader& read)
 }
 
 int64_t FindCabinetStart(const uint8_t* head, size_t size) {
-    static const uint8_t Signature[8] = {'M', 'S', 'C', 'F', 0, 0, 0, 0};
-    for (size_t pos = 0; pos < CabinetSearchLimit && pos + sizeof(Signature) <= size; ++pos)
-        if (head[pos] == 'M' && std::memcmp(head + pos, Signature, sizeof(Signature)) == 0)
+    // Spelled out rather than kept as a table: setup.exe links this, and the eight bytes must not
+    // appear in front of the package's cabinet.
+    for (size_t pos = 0; pos < CabinetSearchLimit && pos + 8 <= size; ++pos) {
+        const uint8_t* p = head + pos;
+        if (p[0] == 'M' && p[1] == 'S' && p[2] == 'C' && p[3] == 'F' && p[4] == 0 && p[5] == 0 &&
+            p[6] == 0 && p[7] == 0)
             return int64_t(pos);
+    }
     return -1;
 }
 

@@ -159,9 +159,22 @@ std::string DecipherFile(const std::string& path) {
     return DecipherBytes(text, daySerial);
 }
 
+namespace {
+
+// Text that is not XML at all parses into an empty tree; a database file that is missing, empty
+// or deciphered under the wrong date would so load as nothing, and the run would go on without it.
+void ParseDatabase(const std::string& path, TXMLTag& tree) {
+    tree.Parse(DecipherFile(path));
+    if (tree.Name.empty())
+        throw Exception(Format("The install database \"%s\" is missing or cannot be deciphered.",
+                               path.c_str()));
+}
+
+} // namespace
+
 void LoadPackageDatabase(TvkPackage& package) {
     TXMLTag tree;
-    tree.Parse(DecipherFile(package.Folder + "db.pdb"));
+    ParseDatabase(package.Folder + "db.pdb", tree);
     package.Merge(tree);
     // Kept in the package's own list: a new variable would otherwise join the main database's,
     // which the main database's loading clears, and every package would share one.
@@ -185,7 +198,7 @@ bool LoadMainPackage(TvkMainDatabase& db, const std::string& setupPath, const TP
 
     db.Variables->Clear();
     TXMLTag tree;
-    tree.Parse(DecipherFile(main.Folder + "main.pdb"));
+    ParseDatabase(main.Folder + "main.pdb", tree);
     db.Merge(tree);
     // Loading cleared them; database variables of the same names give way.
     InitRuntimeVariables(db, info);

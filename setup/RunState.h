@@ -1,7 +1,10 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "database/VKClasses.h"
 
 namespace velk {
 
@@ -15,6 +18,8 @@ struct TRunState {
     bool RebootRequest = false;
     bool InstallResult = false;
     std::string SavedCurrentFolder;
+    // The one install database; its first package is the setup program itself.
+    std::unique_ptr<TvkMainDatabase> Database;
 };
 
 } // namespace velk

@@ -1,11 +1,13 @@
 #include "setup/SetupRun.h"
 
+#include "expressions/EvaluatorSetup.h"
 #include "platform/StrUtils.h"
 #include "platform/epFileUtils.h"
 #include "platform/epRegIni.h"
 #include "platform/epUtils.h"
 #include "platform/win/WindowsSupport.h"
 #include "setup/CommandLine.h"
+#include "setup/Presetup.h"
 
 #include <commctrl.h>
 
@@ -49,9 +51,14 @@ std::string CurrentFolder() {
 } // namespace
 
 void TSetupRun::Run() {
+    StartModules();
     state_.RebootRequest = false;
-    if (!CreateWorkFolders())
+    // Blank runs inside attribute values of every database are kept.
+    XMLParserOptions.KeepValueSpaces = true;
+    if (!CreateWorkFolders()) {
+        StopModules();
         return;
+    }
 
     std::string error;
     try {
@@ -68,6 +75,24 @@ void TSetupRun::Run() {
     if (!error.empty())
         ShowError(error);
     DeleteWorkFolder();
+    StopModules();
+}
+
+void TSetupRun::StartModules() {
+    state_.Database = std::make_unique<TvkMainDatabase>(nullptr);
+    InitEvaluator(*state_.Database);
+}
+
+void TSetupRun::StopModules() {
+    DoneEvaluator();
+    state_.Database.reset();
+}
+
+TvkRunInfo TSetupRun::RunInfo() const {
+    TvkRunInfo info;
+    info.SourceFolder = ExtractFilePath(state_.SetupPath);
+    info.Arguments = state_.Arguments;
+    return info;
 }
 
 bool TSetupRun::CreateWorkFolders() {
@@ -89,6 +114,9 @@ void TSetupRun::Body() {
     if (!ExtractUnpackLibrary())
         return;
     EnterSetupFolder();
+    SetRuntimeVariables();
+    LoadMainPackage(*state_.Database, state_.SetupPath, {state_.WorkFolder, state_.Silent},
+                    RunInfo());
 }
 
 void TSetupRun::StartRuntime() {
@@ -98,6 +126,8 @@ void TSetupRun::StartRuntime() {
 }
 
 void TSetupRun::ReadSettings() {
+    // Every condition holds until the run-time variables exist.
+    ConditionsEnabled = false;
     state_.Silent = HasSwitch(state_.Arguments, "s");
     MessageBoxFlags = MB_SETFOREGROUND;
 }
@@ -115,6 +145,11 @@ void TSetupRun::EnterSetupFolder() {
     // Relative package names resolve against the program's folder.
     state_.SavedCurrentFolder = CurrentFolder();
     SetCurrentDirectoryA(ExtractFilePath(state_.SetupPath).c_str());
+}
+
+void TSetupRun::SetRuntimeVariables() {
+    InitRuntimeVariables(*state_.Database, RunInfo());
+    ConditionsEnabled = true;
 }
 
 void TSetupRun::CleanUp() {

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "database/VKPredefined.h"
 #include "setup/RunState.h"
 
 namespace velk {
@@ -27,10 +28,15 @@ protected:
     // then on every exit goes through the clean-up.
     bool ExtractUnpackLibrary();
     void EnterSetupFolder();
+    // From here on conditions of database items count.
+    void SetRuntimeVariables();
 
     TRunState& state_;
 
 private:
+    void StartModules();
+    void StopModules();
+    TvkRunInfo RunInfo() const;
     bool CreateWorkFolders();
     void CleanUp();
     void DeleteWorkFolder();

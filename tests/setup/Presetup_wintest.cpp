@@ -291,6 +291,26 @@ TEST_F(PresetupTest, AnEntryNameLeavingThePackageFolderFailsThePreparation) {
         EXPECT_FALSE(velk::FileExists(place + "note.txt")) << place;
 }
 
+TEST_F(PresetupTest, ADatabaseThatIsNoXmlIsAnErrorNotAnEmptyDatabase) {
+    package_->Folder = Path("pkg\\");
+    for (const std::string& content : {std::string(), std::string("not XML at all")}) {
+        int32_t serial = 0;
+        ASSERT_TRUE(velk::DateToDaySerial(2024, 5, 1, serial));
+        velk::DeleteFileForced(Path("pkg\\db.pdb"));
+        if (!content.empty()) {
+            Put("pkg\\db.pdb", velk::EncipherBytes(content, serial));
+            SetLocalDate(Path("pkg\\db.pdb"), 2024, 5, 1);
+        }
+        try {
+            velk::LoadPackageDatabase(*package_);
+            ADD_FAILURE() << "loaded: " << content;
+        } catch (const velk::Exception& e) {
+            EXPECT_EQ(std::string(e.what()), "The install database \"" + Path("pkg\\db.pdb") +
+                                                 "\" is missing or cannot be deciphered.");
+        }
+    }
+}
+
 TEST_F(PresetupTest, TooLittleFreeSpaceStopsBeforeAnythingIsExtracted) {
     // the preparation total is the sum over the packages: far beyond any disk
     package_->PresetupSize = 0xFFFFFFFFu;

@@ -1,3 +1,4 @@
+#include "database/VKVariables.h"
 #include "harness/DialogWatcher.h"
 #include "harness/WinPackageTest.h"
 #include "platform/Exception.h"
@@ -17,6 +18,8 @@ namespace {
 using velk::TRunState;
 using velk::TSetupRun;
 using velk::test::ReadBytes;
+using velk::test::TDialogSeen;
+using velk::test::TDialogWatcher;
 
 // Points the temporary folder of this process (and of its children) at a folder of the test.
 class TempFolderTest : public velk::test::TWinPackageTest {
@@ -169,11 +172,14 @@ TEST_F(TempFolderTest, AnExceptionIsShownInAPlainErrorBoxBeforeTheWorkFolderGoes
     EXPECT_TRUE(Entries(temp_).empty());
 }
 
-// What the body left behind before the clean-up: the unpack library and the current folder.
-class StartRun : public TSetupRun {
+// What the body left before the clean-up: the unpack library, the current folder, the loaded
+// databases.
+class LoadingRun : public TSetupRun {
 public:
     using TSetupRun::TSetupRun;
-    std::string library, currentFolder;
+    std::string library, currentFolder, appName, sourcePath, firstComponent;
+    bool sourcePathPredefined = false, conditionsOn = false;
+    int packages = 0;
 
 protected:
     void Body() override {
@@ -182,39 +188,138 @@ protected:
         char folder[MAX_PATH] = {};
         GetCurrentDirectoryA(MAX_PATH, folder);
         currentFolder = folder;
+        velk::TvkMainDatabase& db = *state_.Database;
+        appName = velk::GetVariable(&db, "AppName", "");
+        sourcePath = velk::GetVariable(&db, "SourcePath", "");
+        sourcePathPredefined = db.Variables->FindParam("SourcePath")->Predefined;
+        packages = db.Packages->Count();
+        velk::TvkPackage& main = *db.Packages->Items(0);
+        firstComponent = main.Components->Count() > 0 ? main.Components->Items(0)->ID() : "";
+        conditionsOn = velk::ConditionsEnabled;
     }
 };
 
-TEST_F(TempFolderTest, TheUnpackLibraryIsWrittenAndTheProgramsFolderIsCurrentUntilTheCleanUp) {
+class PackageRunTest : public TempFolderTest {
+protected:
+    void MakeSource() {
+        Put("src\\main.xml", "<main><variables><var name=\"AppName\" value=\"Sample  App\"/>"
+                             "</variables><packages><package filename=\"Extra\"/></packages>"
+                             "</main>");
+        Put("src\\db.xml", "<package><components><component id=\"core\" name=\"Core\"/>"
+                           "</components></package>");
+        Put("src\\presetup\\ab\\note.txt", "for the dialogs\r\n");
+        Put("src\\files\\core\\app.txt", "product file\r\n");
+    }
+    std::string Build(const std::string& output, const std::string& stub) {
+        velk::test::TProcessResult built;
+        Start("\"" VELKPACK_EXE "\" build \"" + Path("src") + "\" -o \"" + Path(output) +
+                  "\" --stub \"" + stub + "\" --date 2024-05-01",
+              &built);
+        EXPECT_EQ(built.exitCode, 0u) << built.err;
+        return Path(output);
+    }
+    // Runs a program as a user would, answering the box with the caption, which must come.
+    TDialogSeen RunAnswering(const std::string& program, const std::string& caption) {
+        TDialogWatcher watcher(caption, IDOK, 30000);
+        EXPECT_EQ(Start("\"" + program + "\" /S", nullptr), 0u) << "the exit code is always 0";
+        return watcher.Result();
+    }
+};
+
+TEST_F(PackageRunTest, TheRunWritesItsLibraryAndLoadsItsPackageThenCleansUp) {
+    MakeSource();
+    Put("stub.exe", "MZ" + std::string(2000, '\0'));
     CreateDirectoryA(Path("pkg").c_str(), nullptr);
     TRunState state;
-    state.SetupPath = Path("pkg\\Sample.exe");
-    StartRun run(state);
+    state.SetupPath = Build("pkg\\Sample.exe", Path("stub.exe"));
+    ASSERT_TRUE(Exists("pkg\\Sample.exe"));
+    state.Arguments = {"/S"};
+    LoadingRun run(state);
     run.Run();
 
     EXPECT_EQ(run.library, ReadBytes(VELK_UNPACK_DLL));
     EXPECT_EQ(run.currentFolder, Path("pkg"));
+    EXPECT_EQ(run.appName, "Sample  App") << "blank runs in values are kept";
+    EXPECT_EQ(run.sourcePath, Path("pkg"));
+    EXPECT_TRUE(run.sourcePathPredefined);
+    EXPECT_EQ(run.packages, 2);
+    EXPECT_EQ(run.firstComponent, "core");
+    EXPECT_TRUE(run.conditionsOn);
+    EXPECT_TRUE(state.Silent);
+    EXPECT_EQ(state.Database, nullptr) << "freed with the run";
     char folder[MAX_PATH] = {};
     GetCurrentDirectoryA(MAX_PATH, folder);
     EXPECT_NE(std::string(folder), Path("pkg")) << "the current folder is restored";
     EXPECT_TRUE(Entries(temp_).empty());
 }
 
-// Runs the shipped program as a package of the sample's shape, as a user would.
-TEST_F(TempFolderTest, TheShippedProgramExitsWithZeroAndLeavesNothingBehind) {
-    Put("src\\main.xml",
-        "<main><variables><var name=\"AppName\" value=\"App\"/></variables></main>");
-    Put("src\\db.xml", "<package><components><component id=\"core\"/></components></package>");
-    Put("src\\files\\core\\app.txt", "product file\r\n");
-    velk::test::TProcessResult built;
-    Start("\"" VELKPACK_EXE "\" build \"" + Path("src") + "\" -o \"" + Path("Sample.exe") +
-              "\" --stub \"" VELK_SETUP_EXE "\" --date 2024-05-01",
-          &built);
-    ASSERT_EQ(built.exitCode, 0u) << built.err;
+TEST_F(PackageRunTest, TheShippedProgramRunsItsPackageAndLeavesNothingBehind) {
+    MakeSource();
+    const std::string package = Build("Sample.exe", VELK_SETUP_EXE);
     for (const char* arguments : {"", "/S", "-s extra \"two words\""}) {
-        EXPECT_EQ(Start("\"" + Path("Sample.exe") + "\" " + arguments, nullptr), 0u) << arguments;
+        // a run that stopped on a box would be ended after two minutes with another code
+        EXPECT_EQ(Start("\"" + package + "\" " + arguments, nullptr), 0u) << arguments;
         EXPECT_TRUE(Entries(temp_).empty()) << arguments;
     }
+}
+
+TEST_F(PackageRunTest, TheShippedProgramWithoutAPackageSaysSo) {
+    const TDialogSeen box = RunAnswering(VELK_SETUP_EXE, "Invalid package");
+    ASSERT_TRUE(box.Found);
+    EXPECT_EQ(box.Text, std::string("Invalid package size!\r\rPackage \"") + VELK_SETUP_EXE +
+                            "\" has been corrupted, installation impossible.");
+    EXPECT_EQ(box.Icon, "stop");
+    EXPECT_TRUE(Entries(temp_).empty());
+}
+
+TEST_F(PackageRunTest, TheShippedProgramRefusesDamagedPackagesWithTheirBoxes) {
+    MakeSource();
+    const std::string good = ReadBytes(Build("Sample.exe", VELK_SETUP_EXE));
+    ASSERT_EQ(good.substr(good.size() - 6), "VKPEND");
+    std::string lowerMarker = good;
+    lowerMarker.replace(good.size() - 6, 6, "vkpend");
+    std::string wrongSize = good;
+    wrongSize[good.size() - 18] ^= 1; // PackageSize
+    for (const std::string& bytes : {lowerMarker, wrongSize}) {
+        Put("Bad.exe", bytes);
+        const TDialogSeen box = RunAnswering(Path("Bad.exe"), "Invalid package");
+        ASSERT_TRUE(box.Found);
+        EXPECT_EQ(box.Text, "Invalid package size!\r\rPackage \"" + Path("Bad.exe") +
+                                "\" has been corrupted, installation impossible.");
+        EXPECT_TRUE(Entries(temp_).empty());
+    }
+
+    // an entry renamed to climb out of the package folder
+    std::string unsafe = good;
+    const size_t note = unsafe.find("presetup\\ab\\note.txt");
+    ASSERT_NE(note, std::string::npos);
+    unsafe.replace(note, 11, "..\\..\\..\\..");
+    Put("Bad.exe", unsafe);
+    TDialogWatcher preparation("Error", IDOK, 30000);
+    const TDialogSeen box = RunAnswering(Path("Bad.exe"), "Invalid package");
+    ASSERT_TRUE(box.Found);
+    EXPECT_EQ(box.Text.find("Package \"Bad\" holds the file name \"..\\..\\..\\..\\note.txt\""), 0u)
+        << box.Text;
+    EXPECT_EQ(preparation.Result().Text, "Can't prepare main package!");
+    EXPECT_TRUE(Entries(temp_).empty());
+    EXPECT_FALSE(velk::FileExists(temp_ + "note.txt"));
+
+    // main.pdb dated a day off: deciphered under the wrong key it is no XML
+    std::string redated = good;
+    // (the program itself holds the name too: look in the cabinet's file entries)
+    const size_t cabinet = redated.find(std::string("MSCF\0\0\0\0", 8));
+    ASSERT_NE(cabinet, std::string::npos);
+    const size_t mainPdb = redated.find(std::string("main.pdb\0", 9), cabinet);
+    ASSERT_NE(mainPdb, std::string::npos);
+    redated[mainPdb - 6] = char(redated[mainPdb - 6] + 1); // the entry's date word
+    Put("Bad.exe", redated);
+    const TDialogSeen parseError = RunAnswering(Path("Bad.exe"), "Error");
+    ASSERT_TRUE(parseError.Found);
+    EXPECT_EQ(parseError.Text.find("The install database \""), 0u) << parseError.Text;
+    EXPECT_NE(parseError.Text.find("\\Bad\\main.pdb\" is missing or cannot be deciphered."),
+              std::string::npos)
+        << parseError.Text;
+    EXPECT_TRUE(Entries(temp_).empty());
 }
 
 } // namespace
