@@ -263,6 +263,16 @@ TEST_F(PackageRunTest, TheShippedProgramRunsItsPackageAndLeavesNothingBehind) {
     }
 }
 
+TEST_F(PackageRunTest, TheBundledSampleBuildsIntoAPackageThatRuns) {
+    velk::test::TProcessResult built;
+    Start("\"" VELKPACK_EXE "\" build \"" VELK_SAMPLE_DIR "\" -o \"" + Path("VelkSample.exe") +
+              "\" --stub \"" VELK_SETUP_EXE "\"",
+          &built);
+    ASSERT_EQ(built.exitCode, 0u) << built.err;
+    EXPECT_EQ(Start("\"" + Path("VelkSample.exe") + "\" /S", nullptr), 0u);
+    EXPECT_TRUE(Entries(temp_).empty());
+}
+
 TEST_F(PackageRunTest, TheShippedProgramWithoutAPackageSaysSo) {
     const TDialogSeen box = RunAnswering(VELK_SETUP_EXE, "Invalid package");
     ASSERT_TRUE(box.Found);

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "tools/velkpack/Commands.h"
 #include "setup/EntryName.h"
+#include "tools/velkpack/Commands.h"
 #include "tools/velkpack/reader/HostFiles.h"
 #include "tools/velkpack/reader/PackageReader.h"
 
