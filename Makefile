@@ -27,8 +27,7 @@ windows-product:
 	@cmake -S . -B $(WINPROD) -DVELK_TREE=windows-product \
 	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686-win32.cmake >/dev/null
 	@cmake --build $(WINPROD) -j $(JOBS)
-	@echo "setup.exe: $$(stat -c %s $(WINPROD)/setup/setup.exe) bytes (limit 262128)"
-	@echo "unpack.dll: $$(stat -c %s $(WINPROD)/unpack/unpack.dll) bytes (carried inside setup.exe)"
+	@bash cmake/print-sizes.sh $(WINPROD)
 
 windows-tests: windows-product
 	@cmake -S . -B $(WINTESTS) -DVELK_TREE=windows-tests \

@@ -31,6 +31,13 @@ if [ "${VELK_BENCH_COPY:-0}" = 1 ]; then
   bash "$(dirname "$0")/win/copy_bench.sh" || failed+=(copy_bench)
 fi
 
+# Optional, needs a windows-tests build and Wine: VELK_BENCH_LOADER=1 also measures the time
+# from setup.exe's process start to its engine's entry.
+if [ "${VELK_BENCH_LOADER:-0}" = 1 ]; then
+  echo "bench: loader_startup"
+  bash "$(dirname "$0")/win/loader_startup.sh" || failed+=(loader_startup)
+fi
+
 # Optional: VELK_BENCH_BUILD=1 also measures velkpack build against gcab -c -z on 256 MiB of
 # files, with the velkpack of this tree.
 if [ "${VELK_BENCH_BUILD:-0}" = 1 ]; then

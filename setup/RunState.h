@@ -11,6 +11,7 @@ namespace velk {
 // The state of one run of the setup program; one exists per process.
 struct TRunState {
     std::string SetupPath;
+    void* LoaderModule = nullptr;       // setup.exe, which keeps the icon and other resources
     std::vector<std::string> Arguments; // after the program's own path
     bool Silent = false;
     std::string WorkFolder;    // always with a trailing backslash

@@ -7,14 +7,17 @@
 
 namespace velk {
 
-// The whole run of setup.exe, from the work folder to the clean-up. Steps run strictly in
-// order; a failing step ends the run through the common clean-up.
+// The engine's part of a run of setup.exe: from the options to the clean-up of plug-ins and
+// databases. The loader has created the work folders and written the unpack library before, and
+// deletes the work folder after. Steps run strictly in order; a failing step ends the run
+// through the common clean-up.
 class TSetupRun {
 public:
     explicit TSetupRun(TRunState& state) : state_(state) {}
     virtual ~TSetupRun() = default;
 
-    void Run();
+    // True when Windows is to be restarted.
+    bool Run();
 
 protected:
     // Everything between creating the work folders and the clean-up. An exception escaping it
@@ -24,9 +27,6 @@ protected:
     // The pieces of the body, in their order.
     void StartRuntime();
     void ReadSettings();
-    // Writes the unpack library carried in the program's resources into the work folder; from
-    // then on every exit goes through the clean-up.
-    bool ExtractUnpackLibrary();
     void EnterSetupFolder();
     // From here on conditions of database items count.
     void SetRuntimeVariables();
@@ -37,11 +37,7 @@ private:
     void StartModules();
     void StopModules();
     TvkRunInfo RunInfo() const;
-    bool CreateWorkFolders();
     void CleanUp();
-    void DeleteWorkFolder();
-
-    bool cleanupArmed_ = false;
 };
 
 } // namespace velk

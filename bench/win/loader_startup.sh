@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# What setup.exe's loader adds to a run: the timing build of the loader (windows-tests tree) runs
+# as the shipped one does up to the engine's entry, then prints the microseconds since its process
+# was created and the time of each of its steps, and stops. Runs it under Wine with a persistent
+# server, so that only the program is timed, and prints medians and ranges.
+#   loader_startup.sh [WINTESTS_DIR] [RUNS]
+set -euo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+wintests=$(cd "${1:-$root/build/windows-tests}" && pwd)
+program=$wintests/tests/setup/setup_timing.exe
+template=${VELK_PREFIX_TEMPLATE:-$root/build/wineprefix-template}
+[ -f "$program" ] || { echo "bench: $program not found (make windows-tests)" >&2; exit 1; }
+[ -d "$template" ] || { echo "bench: no Wine prefix template at $template (make prefix)" >&2; exit 1; }
+work=$(mktemp -d /tmp/velk-loader-bench.XXXXXX)
+trap 'wineserver -k >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
+cp -a "$template" "$work/prefix"
+export WINEPREFIX=$work/prefix WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+wineserver -p
+wine "$program" >/dev/null # the first run loads Wine's own libraries
+times=$(for _ in $(seq "${2:-30}"); do wine "$program" | tr -d '\r'; done)
+summary() {
+  sort -n | awk -v what="$1" '{ t[NR] = $1 } END {
+    printf "%s: median %.2f ms (%.2f to %.2f ms, %d runs)\n", what, t[int((NR + 1) / 2)] / 1000,
+           t[1] / 1000, t[NR] / 1000, NR }'
+}
+steps=("process start to engine entry" "  folders and unpack.dll written" "  unpack.dll loaded"
+       "  engine unpacked" "  engine.dll loaded (with the system libraries it imports)")
+for i in "${!steps[@]}"; do
+  cut -d' ' -f$((i + 1)) <<<"$times" | summary "${steps[$i]}"
+done
