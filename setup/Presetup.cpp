@@ -12,6 +12,8 @@
 #include "plugins/ErrorBox.h"
 #include "setup/EntryName.h"
 #include "setup/PackageTrailer.h"
+#include "setup/PresetupWindow.h"
+#include "setup/Splash.h"
 #include "unpack/Unpacker.h"
 
 namespace velk {
@@ -45,12 +47,20 @@ TTrailerSearch ReadTrailer(const std::string& path) {
     return search;
 }
 
-// One package's extraction of its setup-time files.
+bool IsPicture(const std::string& name) {
+    return SameText(name, "splash.bmp") || SameText(name, "presetup.bmp");
+}
+
+// One package's extraction of its setup-time files, shown in the preparation window.
 class TPreparation {
 public:
-    explicit TPreparation(const TvkPackage& package) : package_(package) {}
+    TPreparation(const TvkPackage& package, const TPresetupRun& run, double total, double& progress)
+        : package_(package), run_(run), total_(total), progress_(progress) {}
 
     int BeforeFile(const std::string& name, std::string& destination) {
+        // The pictures come first: the window waits for its own.
+        if (!run_.Silent && !PreparationWindowVisible() && !IsPicture(name))
+            ShowPreparation();
         const std::string unsafe = UnsafeEntryNameReason(name);
         if (!unsafe.empty()) {
             unsafeName_ = name;
@@ -66,6 +76,27 @@ public:
         return UnpackExtract;
     }
 
+    void AfterFile(const std::string& name, const std::string& destination) {
+        if (run_.Silent || PreparationWindowVisible())
+            return;
+        if (SameText(name, "splash.bmp"))
+            ShowSplash(destination);
+        else
+            ShowPreparation();
+    }
+
+    void Progress(uint32_t blockBytes) {
+        progress_ += blockBytes;
+        if (total_ > 0)
+            SetPreparationProgress(int(std::nearbyint(progress_ / total_ * 100)));
+        // A long extraction still lets the windows paint and answer the system, which would
+        // otherwise show them as not responding.
+        if (!run_.Silent && GetTickCount() - lastPump_ >= 50) {
+            ProcessMessages();
+            lastPump_ = GetTickCount();
+        }
+    }
+
     // A cabinet entry that would be written outside the package folder makes the package unfit
     // to install: nothing is written for it and the preparation fails.
     bool Refused() const {
@@ -79,10 +110,25 @@ public:
     }
 
 private:
+    void ShowPreparation() {
+        ShowPreparationWindow(package_.Folder, package_.FileName,
+                              static_cast<HINSTANCE>(run_.Resources));
+    }
+
     const TvkPackage& package_;
+    const TPresetupRun& run_;
+    const double total_;
+    double& progress_;
+    DWORD lastPump_ = GetTickCount();
     std::string unsafeName_;
     std::string unsafeReason_;
 };
+
+// The splash waits out its minimum display time first.
+void ClosePreparationWindows() {
+    ClosePreparationWindow();
+    CloseSplash();
+}
 
 } // namespace
 
@@ -125,13 +171,16 @@ bool PreparePackages(TvkPackages& packages, const TPresetupRun& run) {
             total += package->PresetupSize;
     if (GetDiskFreeKB(run.WorkFolder) < int64_t(std::nearbyint(total / 1024))) {
         ErrorBox("Error", "Insufficient free disk space!");
+        ClosePreparationWindows();
         return false;
     }
+    double progress = 0;
     for (TvkPackage* package : packages) {
         if (package->Prepared)
             continue;
         ForceDirectories(package->Folder);
-        TPreparation preparation(*package);
+        SetPreparationCaption(package->FileName);
+        TPreparation preparation(*package, run, total, progress);
         {
             TUnpacker unpacker(run.WorkFolder, package->FilePath);
             // Whether every file came out shows when the package's database is read.
@@ -140,14 +189,26 @@ bool PreparePackages(TvkPackages& packages, const TPresetupRun& run) {
                                std::string& destination) {
                     return preparation.BeforeFile(name, destination);
                 },
-                nullptr, nullptr);
+                [&preparation](const std::string& name, uint32_t, uint32_t, TDateTime,
+                               const std::string& destination) {
+                    preparation.AfterFile(name, destination);
+                    return UnpackExtract;
+                },
+                [&preparation](const std::string&, const std::string&, uint32_t, uint32_t block,
+                               uint32_t) {
+                    preparation.Progress(block);
+                    return UnpackExtract;
+                });
         }
-        if (preparation.Refused())
+        if (preparation.Refused()) {
+            ClosePreparationWindows();
             return false;
+        }
         package->Prepared = true;
     }
     if (!run.Silent)
         Sleep(100);
+    ClosePreparationWindows();
     return true;
 }
 

@@ -11,6 +11,7 @@ namespace velk {
 struct TPresetupRun {
     std::string WorkFolder; // with a trailing backslash
     bool Silent = false;
+    void* Resources = nullptr; // the program's module, with the dialog "DLG_PRESETUP"
 };
 
 // Asked when a package file is missing: a folder to look in next (written into folder), or

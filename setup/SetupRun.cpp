@@ -7,6 +7,7 @@
 #include "platform/epUtils.h"
 #include "platform/win/WindowsSupport.h"
 #include "setup/CommandLine.h"
+#include "setup/MainWnd.h"
 #include "setup/Presetup.h"
 
 #include <commctrl.h>
@@ -67,10 +68,28 @@ TvkRunInfo TSetupRun::RunInfo() const {
 void TSetupRun::Body() {
     StartRuntime();
     ReadSettings();
+    if (!CreateWindows())
+        return;
     EnterSetupFolder();
     SetRuntimeVariables();
-    LoadMainPackage(*state_.Database, state_.SetupPath, {state_.WorkFolder, state_.Silent},
-                    RunInfo());
+    LoadMainPackage(*state_.Database, state_.SetupPath,
+                    {state_.WorkFolder, state_.Silent, state_.LoaderModule}, RunInfo());
+}
+
+bool TSetupRun::CreateWindows() {
+    auto loader = static_cast<HINSTANCE>(state_.LoaderModule);
+    icon_ = loader ? LoadIconA(loader, "MAINICON") : nullptr;
+    HINSTANCE engine = nullptr;
+    // The class belongs to the module whose code runs its windows: this one.
+    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                           GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       reinterpret_cast<LPCSTR>(&CreateMainWindow), &engine);
+    MainWindowHandle = CreateMainWindow(engine, static_cast<HICON>(icon_));
+    if (!MainWindowHandle) {
+        ShowError("Can't create main window!");
+        return false;
+    }
+    return true;
 }
 
 void TSetupRun::StartRuntime() {
@@ -101,6 +120,12 @@ void TSetupRun::CleanUp() {
     if (!state_.SavedCurrentFolder.empty())
         SetCurrentDirectoryA(state_.SavedCurrentFolder.c_str());
     FlushIniFiles();
+    if (MainWindowHandle)
+        DestroyWindow(MainWindowHandle);
+    MainWindowHandle = nullptr;
+    if (icon_)
+        DestroyIcon(static_cast<HICON>(icon_));
+    icon_ = nullptr;
 }
 
 } // namespace velk

@@ -27,6 +27,8 @@ protected:
     // The pieces of the body, in their order.
     void StartRuntime();
     void ReadSettings();
+    // The hidden main window, which owns every other window and box; false after its box.
+    bool CreateWindows();
     void EnterSetupFolder();
     // From here on conditions of database items count.
     void SetRuntimeVariables();
@@ -38,6 +40,8 @@ private:
     void StopModules();
     TvkRunInfo RunInfo() const;
     void CleanUp();
+
+    void* icon_ = nullptr; // "MAINICON" of the program
 };
 
 } // namespace velk

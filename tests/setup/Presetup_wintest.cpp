@@ -8,6 +8,7 @@
 #include "database/VKVariables.h"
 #include "database/epXMLParser.h"
 #include "harness/DialogWatcher.h"
+#include "harness/TestBitmap.h"
 #include "harness/WinPackageTest.h"
 #include "platform/DbCipher.h"
 #include "platform/epFileUtils.h"
@@ -80,7 +81,8 @@ protected:
                              "</variables></main>");
         Put("src\\db.xml", "<package><components><component id=\"core\" name=\"Core\"/>"
                            "</components></package>");
-        Put("src\\splash.bmp", "BM" + std::string(300, '\x11'));
+        Put("src\\splash.bmp", velk::test::BitmapFile(8, 8, 24, 0, -1, 40, 0, '\x11') +
+                                   velk::test::SplashSettings(0, -1, 100));
         Put("src\\lng\\Enu.lng", "[Strings]\r\nLanguageName=English\r\n");
         Put("src\\presetup\\ab\\note.txt", "for the dialogs\r\n");
         Put("src\\files\\core\\app.txt", "product file\r\n");

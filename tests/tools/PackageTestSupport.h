@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "harness/TestBitmap.h"
+
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -74,8 +76,10 @@ protected:
         if (main)
             Put("src/main.xml", kMainXml);
         Put("src/db.xml", kDbXml);
-        Put("src/splash.bmp", "BM" + RandomBytes(500, 1));
-        Put("src/presetup.bmp", "BM" + RandomBytes(700, 2));
+        // pictures setup.exe would show; the splash already ends in its settings
+        Put("src/splash.bmp", velk::test::BitmapFile(13, 11, 24, 0, -1, 40, 0, '\x21') +
+                                  velk::test::SplashSettings(1, 0x00FF00, 90));
+        Put("src/presetup.bmp", velk::test::BitmapFile(20, 7, 8, 0, -1, 40, 0, '\x42'));
         Put("src/Uninstall.exe", "MZ" + RandomBytes(900, 3));
         Put("src/lng/Enu.lng", "// English\r\n[Strings]\r\nLanguageName=English\r\n");
         Put("src/lng/Deu.lng", "// Deutsch\r\n[Strings]\r\nLanguageName=Deutsch\r\n");

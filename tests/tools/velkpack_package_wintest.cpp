@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "harness/TestBitmap.h"
 #include "harness/WinPackageTest.h"
 
 namespace {
@@ -26,7 +27,8 @@ protected:
         Put("src\\db.xml", "<package><components><component id=\"c\"><files>"
                            "<file src=\"*.*\" dst=\"%InstallDir%\\\"/></files></component>"
                            "</components></package>");
-        Put("src\\splash.bmp", "BM" + std::string(300, '\x11'));
+        Put("src\\splash.bmp", velk::test::BitmapFile(9, 9, 24, 0, -1, 40, 0, '\x11') +
+                                   velk::test::SplashSettings(0, -1, 100));
         Put("src\\files\\c\\AAAAAAAA.txt", "product file\r\n");
         Put("src\\files\\c\\sub\\data.bin", std::string(70000, '\x42'));
         Put("stub.exe", "MZ" + std::string(2000, '\0'));

@@ -13,6 +13,7 @@
 #include "tools/velkpack/PackageDate.h"
 #include "tools/velkpack/PackageWriter.h"
 #include "tools/velkpack/SourceFolder.h"
+#include "tools/velkpack/SplashSettings.h"
 #include "tools/velkpack/reader/PackageReader.h"
 #include "unpack/CabWriter.h"
 
@@ -21,7 +22,8 @@ namespace {
 
 const char kBuildUsage[] =
     "Usage: velkpack build SRC -o OUT [--stub setup.exe] [--compress mszip|none]\n"
-    "                      [--date YYYY-MM-DD]\n"
+    "                      [--date YYYY-MM-DD] [--splash-seconds N] [--splash-key RRGGBB|none]\n"
+    "                      [--splash-opacity PERCENT]\n"
     "\n"
     "Turns the package source folder SRC into a package. With --stub, OUT is a main package:\n"
     "the program (setup.exe) followed by the cabinet and the trailer; SRC then needs main.xml.\n"
@@ -37,7 +39,15 @@ const char kBuildUsage[] =
     "  --date DATE       the package date: every cabinet entry carries it (at 12:00), and the\n"
     "                    databases are enciphered under its day number. Default: the UTC date of\n"
     "                    SOURCE_DATE_EPOCH when that is set, otherwise today\n"
+    "  --splash-seconds N       splash.bmp stays at least N seconds (0 to 60; default 2)\n"
+    "  --splash-key RRGGBB      the splash's pixels of this colour are cut away, leaving its\n"
+    "                           shape (default none)\n"
+    "  --splash-opacity PERCENT the splash's opacity on Windows 2000 and XP (default 100)\n"
     "  --help            show this help\n"
+    "\n"
+    "splash.bmp and presetup.bmp are plain Windows bitmaps (uncompressed); velkpack adds the\n"
+    "splash's settings to it. A splash.bmp that already ends in its settings keeps those the\n"
+    "options do not change. presetup.bmp shows its pixels of pure green (00FF00) as holes.\n"
     "\n"
     "The same SRC, stub, compression and date give the same bytes.\n"
     "\n"
@@ -54,6 +64,7 @@ struct TBuildOptions {
     bool HasStub = false;
     TCabCompression Compression = TCabCompression::MsZip;
     TCalendarDate Date;
+    TSplashOptions Splash;
 };
 
 TCalendarDate Today() {
@@ -98,6 +109,14 @@ std::string ParseOptions(const std::vector<std::string>& args, TBuildOptions& op
             if (!value(kind) || (kind != "mszip" && kind != "none"))
                 return "--compress takes mszip or none";
             options.Compression = kind == "none" ? TCabCompression::None : TCabCompression::MsZip;
+        } else if (arg == "--splash-seconds" || arg == "--splash-key" ||
+                   arg == "--splash-opacity") {
+            std::string setting;
+            if (!value(setting))
+                return arg + " needs a value";
+            std::string mistake = ParseSplashOption(arg, setting, options.Splash);
+            if (!mistake.empty())
+                return mistake;
         } else if (arg == "--date") {
             if (!value(date))
                 return "--date needs a date (YYYY-MM-DD)";
@@ -182,7 +201,19 @@ int Build(const TBuildOptions& options) {
             cabinet.AddFile(entry, CabDiskFile(file.Path));
         }
     };
-    addFiles(source.Pictures);
+    // The pictures are checked, and the splash gets its settings, before they are packed.
+    for (const TSourceFile& picture : source.Pictures) {
+        std::string bytes, error;
+        if (!ReadWholeFile(picture.Path, bytes, error))
+            throw EBuildError(error);
+        if (SameText(picture.Name, "splash.bmp"))
+            bytes = PrepareSplash(bytes, options.Splash, picture.Path);
+        else
+            CheckPicture(bytes, picture.Path);
+        entry.Name = picture.Name;
+        presetupSize += bytes.size();
+        cabinet.AddFile(entry, std::move(bytes));
+    }
     if (options.HasStub)
         addData("main.pdb", mainDatabase);
     addData("db.pdb", packageDatabase);

@@ -1,8 +1,11 @@
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "platform/StrUtils.h"
 #include "tools/velkpack/Commands.h"
+#include "tools/velkpack/SplashSettings.h"
 #include "tools/velkpack/reader/PackageReader.h"
 
 namespace velk {
@@ -16,7 +19,7 @@ const char kListUsage[] =
     "time as stored, attributes (r read-only, h hidden, s system, a archive, x execute) and\n"
     "name. Problems that would make setup.exe refuse or mishandle the package (no trailer, a\n"
     "size that differs from the trailer's, setup-time files after the product files, unsafe\n"
-    "entry names) follow on stderr.\n"
+    "entry names) follow on stderr. A package with a splash picture also shows its settings.\n"
     "\n"
     "Exit codes: 0 a sound package, 1 a package with problems, 2 bad usage or unreadable file.\n";
 
@@ -31,6 +34,42 @@ void PrintTrailer(const TTrailerSearch& found) {
     if (found.Appended > 0)
         std::printf("; %llu bytes after it", (unsigned long long)found.Appended);
     std::printf("\n");
+}
+
+// A memory sink for one entry.
+class TBytesSink : public TEntrySink {
+public:
+    explicit TBytesSink(std::string& bytes) : bytes_(bytes) {}
+    void Write(const uint8_t* data, size_t size) override {
+        bytes_.append(reinterpret_cast<const char*>(data), size);
+    }
+    void Finish() override {}
+
+private:
+    std::string& bytes_;
+};
+
+void PrintSplash(const std::string& path, const TPackageListing& listing) {
+    if (listing.Layout.CabinetOffset < 0 || !listing.CabinetError.empty())
+        return;
+    bool present = false;
+    for (const TCabinetEntry& entry : listing.Entries)
+        present = present || SameText(entry.Name, "splash.bmp");
+    if (!present)
+        return;
+    std::string splash;
+    try {
+        TFilePackageSource source(path);
+        ExtractCabinet(source, uint64_t(listing.Layout.CabinetOffset),
+                       [&splash](const TCabinetEntry& entry) -> std::unique_ptr<TEntrySink> {
+                           if (!SameText(entry.Name, "splash.bmp"))
+                               return nullptr;
+                           return std::make_unique<TBytesSink>(splash);
+                       });
+    } catch (const Exception&) {
+        return; // the listing already says what is wrong with the cabinet
+    }
+    std::printf("splash:   %s\n", DescribeSplash(splash).c_str());
 }
 
 } // namespace
@@ -66,6 +105,7 @@ int RunList(const std::vector<std::string>& args) {
     std::printf("package:  %s, %llu bytes\n", path.c_str(),
                 (unsigned long long)listing.Layout.FileSize);
     PrintTrailer(listing.Layout.Trailer);
+    PrintSplash(path, listing);
     if (listing.Layout.CabinetOffset < 0)
         std::printf("cabinet:  none\n");
     else
