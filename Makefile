@@ -1,9 +1,10 @@
-# Entry points: make deps | build | test | demo | fuzz | bench | format | clean
+# Entry points: make deps | build | install | test | demo | fuzz | bench | format | clean
 SHELL := /bin/bash
 .DEFAULT_GOAL := build
 
 BUILD    := build
 NATIVE   := $(BUILD)/native
+RELEASE  := $(BUILD)/host-release
 WINTESTS := $(BUILD)/windows-tests
 WINPROD  := $(BUILD)/windows-product
 BENCH    := $(BUILD)/bench
@@ -12,8 +13,10 @@ PREFIX_TEMPLATE := $(BUILD)/wineprefix-template
 JOBS     ?= $(shell nproc)
 CTEST_JOBS ?= 2
 FUZZ_SECONDS ?= 60
+PREFIX   ?= /usr/local
+DESTDIR  ?=
 
-.PHONY: deps build native windows-product windows-tests dist test demo fuzz bench format clean prefix
+.PHONY: deps build native host-release install windows-product windows-tests dist test demo fuzz bench format clean prefix
 
 deps:
 	@bash cmake/bootstrap.sh
@@ -22,6 +25,13 @@ native:
 	@cmake -S . -B $(NATIVE) -DVELK_TREE=native -DVELK_SANITIZE=ON \
 	  -DCMAKE_CXX_FLAGS="-O1 -g" -DCMAKE_C_FLAGS="-O1 -g" >/dev/null
 	@cmake --build $(NATIVE) -j $(JOBS)
+
+# The velkpack that dist/ ships: optimised and stripped (the native tree's is the sanitizer build
+# the tests run).
+host-release:
+	@cmake -S . -B $(RELEASE) -DVELK_TREE=host-release -DCMAKE_BUILD_TYPE=Release \
+	  -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" -DCMAKE_C_FLAGS_RELEASE="-O2 -DNDEBUG" >/dev/null
+	@cmake --build $(RELEASE) -j $(JOBS) --target velkpack
 
 windows-product:
 	@cmake -S . -B $(WINPROD) -DVELK_TREE=windows-product \
@@ -35,15 +45,29 @@ windows-tests: windows-product
 	  -DVELK_PRODUCT_DIR=$(abspath $(WINPROD)) >/dev/null
 	@cmake --build $(WINTESTS) -j $(JOBS)
 
-dist: native windows-product windows-tests
+dist: native host-release windows-product windows-tests
 	@mkdir -p dist/linux dist/windows
-	@cp $(NATIVE)/tools/velkpack/velkpack dist/linux/
+	@cp $(RELEASE)/tools/velkpack/velkpack dist/linux/
 	@cp $(WINTESTS)/tools/velkpack/velkpack.exe dist/windows/
 	@cp $(WINPROD)/setup/setup.exe dist/windows/
 	@cp $(WINPROD)/unpack/unpack.dll dist/windows/
 	@echo "dist: $$(cd dist && find . -type f | sort | tr '\n' ' ')"
 
 build: deps dist
+
+# Installs what `make build` gathered in dist/: velkpack into PREFIX/bin, the Windows binaries
+# into PREFIX/share/velk, where velkpack finds setup.exe for a main package built without --stub.
+DIST_FILES := dist/linux/velkpack dist/windows/setup.exe dist/windows/unpack.dll \
+  dist/windows/velkpack.exe
+install:
+	@for f in $(DIST_FILES); do \
+	  [ -f "$$f" ] || { echo "install: $$f is missing: run make build first" >&2; exit 1; }; \
+	done
+	@install -d "$(DESTDIR)$(PREFIX)/bin" "$(DESTDIR)$(PREFIX)/share/velk"
+	@install -m 755 dist/linux/velkpack "$(DESTDIR)$(PREFIX)/bin/velkpack"
+	@install -m 644 dist/windows/setup.exe dist/windows/unpack.dll dist/windows/velkpack.exe \
+	  "$(DESTDIR)$(PREFIX)/share/velk/"
+	@echo "installed: $(DESTDIR)$(PREFIX)/bin/velkpack, $(DESTDIR)$(PREFIX)/share/velk/{setup.exe,unpack.dll,velkpack.exe}"
 
 prefix:
 	@bash tests/harness/make-prefix.sh $(PREFIX_TEMPLATE)

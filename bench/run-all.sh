@@ -38,8 +38,8 @@ if [ "${VELK_BENCH_LOADER:-0}" = 1 ]; then
   bash "$(dirname "$0")/win/loader_startup.sh" || failed+=(loader_startup)
 fi
 
-# Optional: VELK_BENCH_BUILD=1 also measures velkpack build against gcab -c -z on 256 MiB of
-# files, with the velkpack of this tree.
+# Optional: VELK_BENCH_BUILD=1 also measures velkpack build against gcab -c -z on 200 MB in
+# 2,000 files, with the velkpack of this tree.
 if [ "${VELK_BENCH_BUILD:-0}" = 1 ]; then
   echo "bench: velkpack_vs_gcab"
   bash "$(dirname "$0")/velkpack_vs_gcab.sh" "$build/tools/velkpack/velkpack" ||

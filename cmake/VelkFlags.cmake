@@ -11,6 +11,11 @@ if(VELK_WINDOWS)
   add_compile_definitions(WINVER=0x0501 _WIN32_WINNT=0x0501 _WIN32_IE=0x0600 WIN32_LEAN_AND_MEAN NOMINMAX)
 endif()
 
+if(VELK_TREE STREQUAL "host-release")
+  # What users run: no symbols.
+  add_link_options(-s)
+endif()
+
 if(VELK_PRODUCT_ONLY)
   # setup.exe carries the whole engine and its cabinet must start before byte 262,128:
   # every byte of code counts.

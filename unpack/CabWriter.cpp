@@ -1,24 +1,23 @@
 #include "unpack/CabWriter.h"
 
 #include "platform/StrUtils.h"
-
-#include <zlib.h>
+#include "unpack/CabBlocks.h"
 
 #include <cstdio>
 #include <cstring>
+#include <thread>
 
 namespace velk {
 
 namespace {
 
-constexpr uint32_t BlockSize = 32768;
+constexpr uint32_t BlockSize = CabBlockSize;
 constexpr uint32_t MaxBlocks = 0xFFFF; // the folder's block count is 16-bit
 constexpr uint32_t MaxFiles = 0xFFFF;  // so is the cabinet's file count
 constexpr size_t MaxNameLength = 255;  // readers keep 256 bytes with the terminator
 constexpr size_t HeaderSize = 36;      // CFHEADER without the optional fields
 constexpr size_t FolderSize = 8;       // CFFOLDER
 constexpr size_t FileHeaderSize = 16;  // CFFILE before the name
-constexpr size_t DataHeaderSize = 8;   // CFDATA before the data
 
 // Names are relative, backslash-separated, with no empty, "." or ".." component, no drive or
 // stream colon and no control characters: nothing a reader could place outside its folder.
@@ -79,59 +78,6 @@ private:
     std::FILE* file_;
 };
 
-// Compresses and writes the data blocks of the folder.
-class TBlockWriter {
-public:
-    TBlockWriter(std::ostream& out, TCabCompression compression)
-        : out_(out), compression_(compression) {
-        if (compression_ != TCabCompression::MsZip)
-            return;
-        // Raw deflate; every block starts afresh, without the previous block as dictionary.
-        if (deflateInit2(&zip_, Z_DEFAULT_COMPRESSION, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) !=
-            Z_OK)
-            throw ECabWriteError("Cannot start the MSZIP compressor.");
-        packed_.resize(2 + deflateBound(&zip_, BlockSize));
-    }
-    ~TBlockWriter() {
-        if (compression_ == TCabCompression::MsZip)
-            deflateEnd(&zip_);
-    }
-    TBlockWriter(const TBlockWriter&) = delete;
-    TBlockWriter& operator=(const TBlockWriter&) = delete;
-
-    void Write(const uint8_t* data, uint32_t size) {
-        const uint8_t* payload = data;
-        size_t payloadSize = size;
-        if (compression_ == TCabCompression::MsZip) {
-            packed_[0] = 'C';
-            packed_[1] = 'K';
-            deflateReset(&zip_);
-            zip_.next_in = const_cast<Bytef*>(data);
-            zip_.avail_in = size;
-            zip_.next_out = packed_.data() + 2;
-            zip_.avail_out = uInt(packed_.size() - 2);
-            if (deflate(&zip_, Z_FINISH) != Z_STREAM_END)
-                throw ECabWriteError("MSZIP compression failed.");
-            payload = packed_.data();
-            payloadSize = packed_.size() - zip_.avail_out;
-        }
-        uint8_t header[DataHeaderSize];
-        PutLE16(header + 4, uint16_t(payloadSize));
-        PutLE16(header + 6, uint16_t(size));
-        PutLE32(header, CabChecksum(header + 4, 4, CabChecksum(payload, payloadSize, 0)));
-        out_.write(reinterpret_cast<const char*>(header), sizeof(header));
-        out_.write(reinterpret_cast<const char*>(payload), std::streamsize(payloadSize));
-        if (!out_)
-            throw ECabWriteError("Cannot write the cabinet.");
-    }
-
-private:
-    std::ostream& out_;
-    TCabCompression compression_;
-    z_stream zip_{};
-    std::vector<uint8_t> packed_;
-};
-
 } // namespace
 
 bool PackDosDate(int year, int month, int day, uint16_t& date) {
@@ -157,6 +103,12 @@ TCabSourceOpener CabDiskFile(std::string path) {
     return [path = std::move(path)]() -> std::unique_ptr<TCabSource> {
         return std::make_unique<TDiskSource>(path);
     };
+}
+
+void TCabWriter::SetCompressionLevel(int level) {
+    if (level < 1 || level > 9)
+        throw ECabWriteError(Format("Compression level %d is not between 1 and 9.", level));
+    level_ = level;
 }
 
 void TCabWriter::AddFile(TCabFileInfo info, std::string data) {
@@ -233,8 +185,9 @@ uint32_t TCabWriter::Write(std::ostream& out) const {
     out.write(reinterpret_cast<const char*>(head.data()), std::streamsize(head.size()));
 
     // The folder is one stream across all files, cut into blocks of 32768 bytes.
-    TBlockWriter blockWriter(out, compression_);
-    std::vector<uint8_t> block(BlockSize);
+    unsigned threads = threads_ != 0 ? threads_ : std::thread::hardware_concurrency();
+    TCabBlockPipeline pipeline(out, compression_, level_, threads, progress_, folderSize_);
+    auto block = std::make_shared<std::vector<uint8_t>>(BlockSize);
     uint32_t filled = 0;
     for (const TEntry& e : entries_) {
         std::unique_ptr<TCabSource> source = e.Open();
@@ -243,13 +196,14 @@ uint32_t TCabWriter::Write(std::ostream& out) const {
         uint32_t remaining = e.Info.Size;
         while (remaining > 0) {
             uint32_t want = BlockSize - filled < remaining ? BlockSize - filled : remaining;
-            size_t n = source->Read(block.data() + filled, want);
+            size_t n = source->Read(block->data() + filled, want);
             if (n == 0 || n > want)
                 break;
             filled += uint32_t(n);
             remaining -= uint32_t(n);
             if (filled == BlockSize) {
-                blockWriter.Write(block.data(), filled);
+                pipeline.Push(std::move(block));
+                block = std::make_shared<std::vector<uint8_t>>(BlockSize);
                 filled = 0;
             }
         }
@@ -258,8 +212,11 @@ uint32_t TCabWriter::Write(std::ostream& out) const {
             throw ECabWriteError(Format("\"%s\" is no longer %u bytes long.", e.Info.Name.c_str(),
                                         unsigned(e.Info.Size)));
     }
-    if (filled > 0)
-        blockWriter.Write(block.data(), filled);
+    if (filled > 0) {
+        block->resize(filled);
+        pipeline.Push(std::move(block));
+    }
+    pipeline.Finish();
 
     const std::streampos end = out.tellp();
     const uint64_t size = uint64_t(std::streamoff(end - start));

@@ -38,9 +38,10 @@ protected:
         s << in.rdbuf();
         return s.str();
     }
-    TVelkpackResult Run(const std::string& args) {
-        std::string command = std::string(VELKPACK_PATH) + " " + args + " >'" + dir_ +
-                              "/stdout' 2>'" + dir_ + "/stderr'";
+    TVelkpackResult Run(const std::string& args) { return RunProgram(VELKPACK_PATH, args); }
+    TVelkpackResult RunProgram(const std::string& program, const std::string& args) {
+        std::string command =
+            "'" + program + "' " + args + " >'" + dir_ + "/stdout' 2>'" + dir_ + "/stderr'";
         int status = std::system(command.c_str());
         TVelkpackResult r;
         r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;

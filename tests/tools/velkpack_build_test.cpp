@@ -309,6 +309,12 @@ TEST_F(VelkpackBuildTest, SameInputsAndDateGiveTheSameBytes) {
     EXPECT_EQ(Get("epoch.exe"), Get("first.exe"));
     EXPECT_EQ(Get("early.exe"), Get("first.exe"));
 
+    // neither does the number of threads that compress
+    ASSERT_EQ(Build("one-thread.exe", true, "--threads 1").exitCode, 0);
+    ASSERT_EQ(Build("five-threads.exe", true, "--threads 5").exitCode, 0);
+    EXPECT_EQ(Get("one-thread.exe"), Get("first.exe"));
+    EXPECT_EQ(Get("five-threads.exe"), Get("first.exe"));
+
     // another date changes the dates and the enciphered databases
     ASSERT_EQ(Build("later.exe", true, "--date 2024-05-02").exitCode, 0);
     EXPECT_NE(Get("later.exe"), Get("first.exe"));
@@ -384,14 +390,60 @@ TEST_F(VelkpackBuildTest, BadInputIsRefusedWithoutLeavingOutput) {
     }
 }
 
-TEST_F(VelkpackBuildTest, MainDatabaseOnlyInTheMainPackage) {
+// Without --stub, main.xml makes a main package on the setup.exe installed beside velkpack:
+// <velkpack's folder>/../share/velk/setup.exe.
+TEST_F(VelkpackBuildTest, MainPackageWithoutStubTakesTheInstalledSetupExe) {
     MakeSource(true);
-    TVelkpackResult r = Build("p.vkp", false);
+    const std::string velkpack = Path("inst/bin/velkpack");
+    std::filesystem::create_directories(Path("inst/bin"));
+    std::filesystem::copy_file(VELKPACK_PATH, velkpack);
+    const std::string args =
+        "build '" + Path("src") + "' -o '" + Path("p.exe") + "' --date " + velk_test::kPackageDate;
+    TVelkpackResult r = RunProgram(velkpack, args);
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_NE(r.err.find("src/main.xml: the main database belongs in the main package only"),
+    EXPECT_NE(r.err.find("src/main.xml: a main package needs setup.exe in front of its cabinet, "
+                         "but no --stub was given and there is no " +
+                         Path("inst/share/velk/setup.exe") + ", "),
               std::string::npos)
         << r.err;
-    EXPECT_FALSE(Exists("p.vkp"));
+    EXPECT_FALSE(Exists("p.exe"));
+
+    Put("inst/share/velk/setup.exe", ReadBack(MakeStub()));
+    r = RunProgram(velkpack, args);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    ASSERT_EQ(Build("stub.exe", true).exitCode, 0);
+    EXPECT_TRUE(Get("p.exe") == Get("stub.exe"));
+    // --stub still names the program
+    Put("other.exe", "MZ other");
+    ASSERT_EQ(RunProgram(velkpack, args + " --stub '" + Path("other.exe") + "'").exitCode, 0);
+    EXPECT_EQ(Get("p.exe").substr(0, 12), "MZ otherMSCF");
+}
+
+// make install, from the dist folder of `make build`: velkpack in PREFIX/bin (/usr/local by
+// default), the Windows binaries in PREFIX/share/velk, where the installed velkpack finds
+// setup.exe.
+TEST_F(VelkpackBuildTest, MakeInstallLaysOutWhatBuildFinds) {
+    const std::string root = VELK_SOURCE_DIR;
+    const std::vector<std::pair<std::string, std::string>> files = {
+        {"dist/linux/velkpack", "usr/local/bin/velkpack"},
+        {"dist/windows/setup.exe", "usr/local/share/velk/setup.exe"},
+        {"dist/windows/unpack.dll", "usr/local/share/velk/unpack.dll"},
+        {"dist/windows/velkpack.exe", "usr/local/share/velk/velkpack.exe"}};
+    for (const auto& file : files)
+        if (!std::filesystem::exists(root + "/" + file.first))
+            GTEST_SKIP() << "needs make build: " << file.first;
+    ASSERT_EQ(Shell("make -s -C '" + root + "' install DESTDIR='" + Path("dest") + "'"), 0);
+    for (const auto& file : files)
+        EXPECT_TRUE(Get("dest/" + file.second) == ReadBack(root + "/" + file.first)) << file.second;
+    EXPECT_EQ(access(Path("dest/usr/local/bin/velkpack").c_str(), X_OK), 0);
+
+    MakeSource(true);
+    TVelkpackResult r = RunProgram(Path("dest/usr/local/bin/velkpack"),
+                                   "build '" + Path("src") + "' -o '" + Path("p.exe") + "'");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const std::string setup = ReadBack(root + "/dist/windows/setup.exe");
+    EXPECT_TRUE(Get("p.exe").substr(0, setup.size()) == setup);
+    EXPECT_EQ(Run("list '" + Path("p.exe") + "'").exitCode, 0);
 }
 
 TEST_F(VelkpackBuildTest, UnreadableFileIsNamed) {
@@ -414,7 +466,8 @@ TEST_F(VelkpackBuildTest, CommandLineMistakesAreUsageErrors) {
          {"build " + src, std::string("build -o x.vkp"),
           "build " + src + " -o x.vkp --date 2024-02-30",
           "build " + src + " -o x.vkp --date 1979-12-31",
-          "build " + src + " -o x.vkp --compress lzx", "build " + src + " -o x.vkp --stub"}) {
+          "build " + src + " -o x.vkp --compress lzx", "build " + src + " -o x.vkp --stub",
+          "build " + src + " -o x.vkp --threads 0", "build " + src + " -o x.vkp --threads x"}) {
         TVelkpackResult r = Run(args);
         EXPECT_EQ(r.exitCode, 2) << args;
         EXPECT_NE(r.err.find("velkpack build: "), std::string::npos) << args;

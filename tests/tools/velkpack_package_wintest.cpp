@@ -86,6 +86,31 @@ TEST_F(VelkpackPackageTest, BuildsListsExtractsAndDeciphersThroughTheSystemsCabi
         << packageDb.out;
 }
 
+// Random bytes, stored as they are, then a random chunk shorter than the window over and over:
+// each block of those starts with a match into the block before, which the system's decoder
+// must carry over.
+TEST_F(VelkpackPackageTest, StoredBlocksAndBlocksThatReachIntoTheOneBeforeExtractByteForByte) {
+    MakeSource();
+    std::string noise(100000, '\0'), data;
+    uint32_t state = 1;
+    for (char& c : noise)
+        c = char((state = state * 1103515245u + 12345u) >> 24);
+    data = noise.substr(0, 80000);
+    while (data.size() < 380000)
+        data += noise.substr(80000);
+    Put("src\\files\\c\\repeat.bin", data);
+    ASSERT_EQ(Build().exitCode, 0u);
+    TResult one = Velkpack("build \"" + Path("src") + "\" -o \"" + Path("one.exe") +
+                           "\" --stub \"" + Path("stub.exe") + "\" --date 2024-05-01 --threads 1");
+    ASSERT_EQ(one.exitCode, 0u) << one.err;
+    EXPECT_TRUE(ReadBytes(Path("one.exe")) == ReadBytes(Path("setup.exe")));
+    EXPECT_LT(ReadBytes(Path("setup.exe")).size(), 110000u) << "the repeats cost next to nothing";
+
+    TResult extracted = Velkpack("extract \"" + Path("setup.exe") + "\" \"" + Path("out") + "\"");
+    ASSERT_EQ(extracted.exitCode, 0u) << extracted.err;
+    EXPECT_TRUE(ReadBytes(Path("out\\files\\c\\repeat.bin")) == data);
+}
+
 TEST_F(VelkpackPackageTest, ExtractRefusesANameThatLeavesTheFolder) {
     MakeSource();
     ASSERT_EQ(Build().exitCode, 0u);

@@ -11,6 +11,7 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <random>
 #include <set>
 #include <sstream>
@@ -333,6 +334,76 @@ TEST(CabWriter, SameInputGivesTheSameBytes) {
     const std::string first = WriteCabinet(writer);
     EXPECT_EQ(first, WriteCabinet(writer));
     EXPECT_EQ(first, WriteCabinet(build()));
+}
+
+// A random chunk shorter than the window, over and over: each block can only start with a match
+// into the block before. Threads and levels, and three independent readers of the result.
+TEST(CabWriter, BlocksReachIntoTheOneBeforeAndThreadsLeaveTheBytesAlone) {
+    std::mt19937 random(5);
+    std::string chunk(20000, '\0'), data;
+    for (char& c : chunk)
+        c = char(random());
+    while (data.size() < 10 * 32768 + 5000)
+        data += chunk;
+    TempDir dir;
+    std::map<int, std::string> byLevel;
+    const struct {
+        unsigned threads;
+        int level;
+    } runs[] = {{1, 6}, {2, 6}, {7, 6}, {3, 1}, {1, 9}, {4, 9}};
+    for (const auto& run : runs) {
+        SCOPED_TRACE(Format("%u threads, level %d", run.threads, run.level));
+        TCabWriter writer(TCabCompression::MsZip, run.level);
+        writer.SetThreads(run.threads);
+        std::vector<uint64_t> progress;
+        writer.SetProgress([&](uint64_t done, uint64_t total) {
+            EXPECT_EQ(data.size() + 7, total);
+            progress.push_back(done);
+        });
+        writer.AddFile({"short.txt"}, std::string("a text\n"));
+        writer.AddFile({"files\\repeat.bin"}, data);
+        const std::string cab = WriteCabinet(writer);
+        EXPECT_EQ(std::vector<uint64_t>({32768, 65536, 98304, 131072, 163840, 196608, 229376,
+                                         262144, 294912, 327680, data.size() + 7}),
+                  progress);
+        if (byLevel.count(run.level) != 0) {
+            EXPECT_EQ(byLevel[run.level], cab);
+            continue;
+        }
+        byLevel[run.level] = cab;
+        const std::vector<Block> blocks = ReadBlocks(cab);
+        ASSERT_EQ(11u, blocks.size());
+        EXPECT_GT(blocks[0].packed, 20000);
+        for (size_t i = 1; i < blocks.size(); ++i)
+            EXPECT_LT(blocks[i].packed, 1000) << "block " << i;
+        const fs::path file = dir / Format("level%d.cab", run.level);
+        WriteFile(file, cab);
+        int status;
+        for (const std::string& extract : {"cabextract -q -d " + Quote(dir / "cabextract") + " ",
+                                           "gcab -x -C " + Quote(dir / "gcab") + " "}) {
+            fs::remove_all(dir / "cabextract");
+            fs::remove_all(dir / "gcab");
+            std::string log = RunCommand(extract + Quote(file), status);
+            ASSERT_EQ(0, status) << log;
+            const fs::path out = extract[0] == 'c' ? dir / "cabextract" : dir / "gcab";
+            EXPECT_TRUE(ReadFile(out / "files" / "repeat.bin") == data) << extract;
+        }
+    }
+    EXPECT_NE(byLevel[1], byLevel[9]);
+
+    // Random data that repeats nothing is stored: "CK" and one stored deflate block, 7 bytes.
+    std::string noise(32768, '\0');
+    for (char& c : noise)
+        c = char(random());
+    TCabWriter writer(TCabCompression::MsZip);
+    writer.AddFile({"noise.bin"}, noise + noise.substr(10000));
+    const std::vector<Block> blocks = ReadBlocks(WriteCabinet(writer));
+    ASSERT_EQ(2u, blocks.size());
+    EXPECT_EQ(32775, blocks[0].packed);
+    EXPECT_EQ(std::string("CK\x01\x00\x80\xFF\x7F", 7), blocks[0].data.substr(0, 7));
+    EXPECT_LT(blocks[1].packed, 1000) << "it repeats the block before";
+    EXPECT_THROW(TCabWriter(TCabCompression::MsZip, 0), ECabWriteError);
+    EXPECT_THROW(TCabWriter(TCabCompression::MsZip).SetCompressionLevel(10), ECabWriteError);
 }
 
 TEST(CabWriter, RefusesNamesAReaderCouldPlaceOutsideItsFolderAndClashingNames) {

@@ -20,7 +20,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     try {
-        velk::TCabWriter writer(velk::TCabCompression::MsZip);
+        velk::TCabWriter writer(velk::TCabCompression::MsZip, 9);
         for (int i = 2; i < argc; ++i) {
             std::string entry = argv[i];
             size_t equals = entry.find('=');

@@ -1,6 +1,8 @@
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -14,6 +16,7 @@
 #include "tools/velkpack/PackageWriter.h"
 #include "tools/velkpack/SourceFolder.h"
 #include "tools/velkpack/SplashSettings.h"
+#include "tools/velkpack/reader/HostFiles.h"
 #include "tools/velkpack/reader/PackageReader.h"
 #include "unpack/CabWriter.h"
 
@@ -22,20 +25,25 @@ namespace {
 
 const char kBuildUsage[] =
     "Usage: velkpack build SRC -o OUT [--stub setup.exe] [--compress mszip|none]\n"
-    "                      [--date YYYY-MM-DD] [--splash-seconds N] [--splash-key RRGGBB|none]\n"
+    "                      [--date YYYY-MM-DD] [--level 1-9] [--threads N]\n"
+    "                      [--splash-seconds N] [--splash-key RRGGBB|none]\n"
     "                      [--splash-opacity PERCENT]\n"
     "\n"
-    "Turns the package source folder SRC into a package. With --stub, OUT is a main package:\n"
-    "the program (setup.exe) followed by the cabinet and the trailer; SRC then needs main.xml.\n"
-    "Without it, OUT is a further package (.vkp): the cabinet and the trailer.\n"
+    "Turns the package source folder SRC into a package. When SRC holds main.xml, OUT is a\n"
+    "main package: the program (setup.exe) followed by the cabinet and the trailer. The program\n"
+    "is the --stub file, by default the setup.exe installed beside velkpack\n"
+    "(<velkpack's folder>/../share/velk/setup.exe). Without main.xml, OUT is a further package\n"
+    "(.vkp): the cabinet and the trailer.\n"
     "\n"
     "SRC holds db.xml, main.xml (main package only), splash.bmp, presetup.bmp, Uninstall.exe\n"
     "and the folders lng, plugins/N (N = the plug-in's place in db.xml, from 0), presetup and\n"
     "files/<component ID>; only db.xml is required.\n"
     "\n"
     "  -o, --output OUT  the package file to write (replaced only when the build succeeds)\n"
-    "  --stub FILE       the program image that leads a main package\n"
+    "  --stub FILE       the program image that leads a main package (SRC needs main.xml)\n"
     "  --compress KIND   mszip (default) or none\n"
+    "  --level N         MSZIP level, 1 (fastest) to 9 (smallest); default 7\n"
+    "  --threads N       threads that compress (default: one per core); the bytes are the same\n"
     "  --date DATE       the package date: every cabinet entry carries it (at 12:00), and the\n"
     "                    databases are enciphered under its day number. Default: the UTC date of\n"
     "                    SOURCE_DATE_EPOCH when that is set, otherwise today\n"
@@ -49,7 +57,8 @@ const char kBuildUsage[] =
     "splash's settings to it. A splash.bmp that already ends in its settings keeps those the\n"
     "options do not change. presetup.bmp shows its pixels of pure green (00FF00) as holes.\n"
     "\n"
-    "The same SRC, stub, compression and date give the same bytes.\n"
+    "The same SRC, stub, compression and date give the same bytes. A build that takes more\n"
+    "than a second shows its progress on stderr when that is a terminal.\n"
     "\n"
     "Exit codes: 0 built, 1 bad input (message on stderr, nothing written), 2 bad usage.\n";
 
@@ -63,6 +72,8 @@ struct TBuildOptions {
     std::string Stub;
     bool HasStub = false;
     TCabCompression Compression = TCabCompression::MsZip;
+    int Level = CabDefaultLevel;
+    unsigned Threads = 0; // one per core
     TCalendarDate Date;
     TSplashOptions Splash;
 };
@@ -117,6 +128,17 @@ std::string ParseOptions(const std::vector<std::string>& args, TBuildOptions& op
             std::string mistake = ParseSplashOption(arg, setting, options.Splash);
             if (!mistake.empty())
                 return mistake;
+        } else if (arg == "--level") {
+            std::string level;
+            if (!value(level) || level.size() != 1 || level[0] < '1' || level[0] > '9')
+                return "--level takes a compression level from 1 to 9";
+            options.Level = level[0] - '0';
+        } else if (arg == "--threads") {
+            std::string count;
+            if (!value(count) || count.empty() || count.size() > 4 ||
+                count.find_first_not_of("0123456789") != std::string::npos || std::stoi(count) < 1)
+                return "--threads takes a count of threads (1 or more)";
+            options.Threads = unsigned(std::stoi(count));
         } else if (arg == "--date") {
             if (!value(date))
                 return "--date needs a date (YYYY-MM-DD)";
@@ -147,26 +169,87 @@ std::string ParseOptions(const std::vector<std::string>& args, TBuildOptions& op
     return {};
 }
 
-std::string ReadStub(const TBuildOptions& options) {
-    if (!options.HasStub)
+// Where `make install` puts setup.exe: share/velk beside the bin folder velkpack runs from.
+std::string DefaultStubPath() {
+    const std::string self = ExecutablePath();
+    if (self.empty())
         return {};
+    namespace fs = std::filesystem;
+    return (fs::path(self).parent_path().parent_path() / "share" / "velk" / "setup.exe").string();
+}
+
+// The program that leads a main package: --stub, else the installed setup.exe.
+std::string ReadStub(const TBuildOptions& options, const TSourceFolder& source) {
+    std::string path = options.Stub;
+    if (!options.HasStub) {
+        path = DefaultStubPath();
+        std::error_code ignored;
+        if (path.empty() || !std::filesystem::is_regular_file(path, ignored))
+            throw EBuildError(
+                source.MainDatabase + ": a main package needs setup.exe in front of its " +
+                "cabinet, but no --stub was given and " +
+                (path.empty() ? std::string("velkpack cannot tell its own folder to look for ")
+                              : "there is no " + path + ", ") +
+                "the setup.exe that \"make install\" puts beside velkpack; give --stub FILE, or "
+                "remove main.xml to build a further package");
+    }
     std::string stub;
     std::string error;
-    if (!ReadWholeFile(options.Stub, stub, error))
+    if (!ReadWholeFile(path, stub, error))
         throw EBuildError(error);
-    CheckStub(stub, options.Stub);
+    CheckStub(stub, path);
     return stub;
 }
 
+// "velkpack build: 42% (84 of 200 MB)" on stderr, rewritten in place, once a build has taken a
+// second, and only on a terminal; wiped when the build ends.
+class TProgressLine {
+public:
+    TProgressLine() : enabled_(StderrIsTerminal()), start_(Clock::now()) {}
+    ~TProgressLine() { Clear(); }
+    TProgressLine(const TProgressLine&) = delete;
+    TProgressLine& operator=(const TProgressLine&) = delete;
+
+    void Update(uint64_t done, uint64_t total) {
+        if (!enabled_ || total == 0)
+            return;
+        const Clock::time_point now = Clock::now();
+        if (now - start_ < std::chrono::seconds(1) ||
+            (shown_ && now - last_ < std::chrono::milliseconds(200)))
+            return;
+        last_ = now;
+        shown_ = true;
+        const int n = std::fprintf(stderr, "\rvelkpack build: %3u%% (%llu of %llu MB)",
+                                   unsigned(done * 100 / total), (unsigned long long)(done >> 20),
+                                   (unsigned long long)(total >> 20));
+        if (n > 0 && size_t(n) > width_)
+            width_ = size_t(n);
+        std::fflush(stderr);
+    }
+
+    void Clear() {
+        if (shown_)
+            std::fprintf(stderr, "\r%*s\r", int(width_), "");
+        shown_ = false;
+        enabled_ = false;
+    }
+
+private:
+    using Clock = std::chrono::steady_clock;
+    bool enabled_;
+    bool shown_ = false;
+    size_t width_ = 0;
+    Clock::time_point start_, last_;
+};
+
 int Build(const TBuildOptions& options) {
+    TProgressLine progress;
     const TSourceFolder source = ScanSourceFolder(options.Source);
     if (options.HasStub && source.MainDatabase.empty())
         throw EBuildError(options.Source + ": no main.xml: a main package (--stub) carries the "
                                            "main database");
-    if (!options.HasStub && !source.MainDatabase.empty())
-        throw EBuildError(source.MainDatabase + ": the main database belongs in the main package "
-                                                "only; build with --stub, or remove the file");
-    const std::string stub = ReadStub(options);
+    const bool main = !source.MainDatabase.empty();
+    const std::string stub = main ? ReadStub(options, source) : std::string();
     const std::string mainDatabase =
         source.MainDatabase.empty() ? std::string() : ReadMainDatabase(source.MainDatabase);
     const auto fileInfos = CollectFileInfos(source.ProductFiles);
@@ -185,7 +268,10 @@ int Build(const TBuildOptions& options) {
     entry.Attributes = kEntryAttributes;
     const int32_t daySerial = DaySerialOf(options.Date);
 
-    TCabWriter cabinet(options.Compression);
+    TCabWriter cabinet(options.Compression, options.Level);
+    cabinet.SetThreads(options.Threads);
+    cabinet.SetProgress(
+        [&progress](uint64_t done, uint64_t total) { progress.Update(done, total); });
     uint64_t presetupSize = 0;
     uint64_t filesSize = 0;
     auto addData = [&](const char* name, const std::string& plainText) {
@@ -214,18 +300,19 @@ int Build(const TBuildOptions& options) {
         presetupSize += bytes.size();
         cabinet.AddFile(entry, std::move(bytes));
     }
-    if (options.HasStub)
+    if (main)
         addData("main.pdb", mainDatabase);
     addData("db.pdb", packageDatabase);
     addFiles(source.SetupFiles);
     addFiles(source.ProductFiles);
 
     const uint64_t size = WritePackageFile(options.Output, stub, cabinet, presetupSize, filesSize);
+    progress.Clear();
     std::printf("%s: %llu bytes; %u files (%llu bytes before \"files\\\", %llu in it); package "
                 "date %s (day %d)\n",
                 options.Output.c_str(), (unsigned long long)size,
                 unsigned(source.Pictures.size() + source.SetupFiles.size() +
-                         source.ProductFiles.size() + (options.HasStub ? 2 : 1)),
+                         source.ProductFiles.size() + (main ? 2 : 1)),
                 (unsigned long long)presetupSize, (unsigned long long)filesSize,
                 IsoDateText(options.Date).c_str(), int(daySerial));
     return kExitOk;

@@ -14,4 +14,10 @@ bool SetLastWriteDosTime(const std::string& path, uint16_t date, uint16_t time);
 // Makes stdout carry bytes unchanged (no line-end translation on Windows).
 void SetBinaryStdout();
 
+// The running program's own file, symbolic links resolved; empty when it cannot be told.
+std::string ExecutablePath();
+
+// Whether stderr is a terminal (and not a file or a pipe).
+bool StderrIsTerminal();
+
 } // namespace velk

@@ -1,8 +1,10 @@
 #include "tools/velkpack/reader/HostFiles.h"
 
+#include <cstdio>
 #include <ctime>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace velk {
 
@@ -23,5 +25,18 @@ bool SetLastWriteDosTime(const std::string& path, uint16_t date, uint16_t time) 
 }
 
 void SetBinaryStdout() {}
+
+std::string ExecutablePath() {
+    std::string path(4096, '\0');
+    const ssize_t n = ::readlink("/proc/self/exe", path.data(), path.size());
+    if (n <= 0 || size_t(n) >= path.size())
+        return {};
+    path.resize(size_t(n));
+    return path;
+}
+
+bool StderrIsTerminal() {
+    return ::isatty(::fileno(stderr)) != 0;
+}
 
 } // namespace velk

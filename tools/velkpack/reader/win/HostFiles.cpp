@@ -27,4 +27,16 @@ void SetBinaryStdout() {
     _setmode(_fileno(stdout), _O_BINARY);
 }
 
+std::string ExecutablePath() {
+    char path[MAX_PATH + 1];
+    const DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
+    if (n == 0 || n >= sizeof path)
+        return {};
+    return std::string(path, n);
+}
+
+bool StderrIsTerminal() {
+    return _isatty(_fileno(stderr)) != 0;
+}
+
 } // namespace velk
