@@ -35,4 +35,25 @@ fi
 echo "demo: the package exited with code $code, without an error box"
 echo "demo: temporary folder held $before entries before and $after after the run" \
      "(the work folder was created and removed)"
-[ "$code" -eq 0 ] && [ "$after" -eq "$before" ]
+[ "$code" -eq 0 ] && [ "$after" -eq "$before" ] || exit 1
+
+# korvx_demo against the test stand-ins for MapInfo and the KorvelX control: a few seconds on
+# screen, a screenshot, and the statements it sent at load.
+shot=$(realpath -m build/demo/korvx_demo.png)
+mkdir -p build/demo
+cp -a "$template" "$work/korvx-prefix"
+export WINEPREFIX=$work/korvx-prefix KORVX_STANDIN_LOG=$(winepath -w "$work/korvx.log")
+export KORVX_STANDIN_SCRIPT=
+echo "demo: running korvx_demo.exe under Wine against the stand-ins"
+xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+    for dll in standin_MapInfo.dll standin_KorvelX.dll; do
+        wine regsvr32 /s "$(winepath -w "build/windows-tests/tests/demo/$dll")"
+    done
+    wine dist/windows/korvx_demo.exe >/dev/null 2>&1 &
+    sleep 5
+    import -window root -silent "$1"
+    wineserver -k || true' _ "$shot"
+wineserver -w || true
+echo "demo: korvx_demo sent $(wc -l < "$work/korvx.log") calls to the stand-in MapInfo:"
+sed 's/^/demo:   /' "$work/korvx.log"
+echo "demo: screenshot of its window: $shot"
