@@ -129,14 +129,39 @@ void TDemoRun::Command(int command) const {
     SendMessageTimeoutA(Form, WM_COMMAND, WPARAM(command), 0, SMTO_NORMAL, SendTimeout, &result);
 }
 
-void TDemoRun::Click(int index) const {
+POINT TDemoRun::ButtonCentre(int index) const {
     const std::string bytes = Remote(Toolbar, TB_GETITEMRECT, WPARAM(index), sizeof(RECT));
     RECT rect;
     memcpy(&rect, bytes.data(), sizeof rect);
-    const LPARAM at = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    POINT centre = {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+    ClientToScreen(Toolbar, &centre);
+    return centre;
+}
+
+void TDemoRun::Click(int index) const {
+    POINT at = ButtonCentre(index);
+    ScreenToClient(Toolbar, &at);
+    const LPARAM position = MAKELPARAM(at.x, at.y);
     DWORD_PTR result = 0;
-    SendMessageTimeoutA(Toolbar, WM_LBUTTONDOWN, MK_LBUTTON, at, SMTO_NORMAL, SendTimeout, &result);
-    SendMessageTimeoutA(Toolbar, WM_LBUTTONUP, 0, at, SMTO_NORMAL, SendTimeout, &result);
+    SendMessageTimeoutA(Toolbar, WM_LBUTTONDOWN, MK_LBUTTON, position, SMTO_NORMAL, SendTimeout,
+                        &result);
+    SendMessageTimeoutA(Toolbar, WM_LBUTTONUP, 0, position, SMTO_NORMAL, SendTimeout, &result);
+}
+
+std::string TDemoRun::TooltipShown(const std::string& expected) const {
+    // GetWindowText does not ask a window of another process for its text: WM_GETTEXT does.
+    const HWND tooltip = HWND(SendMessageA(Toolbar, TB_GETTOOLTIPS, 0, 0));
+    std::string text;
+    for (int attempt = 0; attempt < 100 && text != expected; ++attempt) {
+        Sleep(50);
+        wchar_t wide[256] = L"";
+        if (IsWindowVisible(tooltip))
+            SendMessageW(tooltip, WM_GETTEXT, 256, LPARAM(wide));
+        char narrow[512] = "";
+        WideCharToMultiByte(CP_ACP, 0, wide, -1, narrow, sizeof narrow, nullptr, nullptr);
+        text = narrow;
+    }
+    return text;
 }
 
 std::vector<std::string> TDemoRun::StatusTexts() const {

@@ -136,6 +136,25 @@ TEST_F(KorvxDemoTest, ToolbarButtonsClickedInTheirOrder) {
     EXPECT_EQ(demo_.NewLog(), Lines{});
 }
 
+TEST_F(KorvxDemoTest, ToolbarTooltipsInTheirOrder) {
+    Start();
+    const char* const tooltips[] = {"Open Table...",      "Exit",
+                                    "Selector",           "Zoom In",
+                                    "Zoom Out",           "Test Line Tool",
+                                    "Test Polyline Tool", "Test Rectangle Tool",
+                                    "Test Region Tool",   "Test Ellipse Tool",
+                                    "Test Symbol Tool",   "Test PushButton",
+                                    "Test ToogleButton"};
+    // Toolbar tooltips show for the active window only.
+    SetForegroundWindow(demo_.Form);
+    for (int i = 0; i < 13; ++i) {
+        SCOPED_TRACE(i);
+        const POINT at = demo_.ButtonCentre(i);
+        SetCursorPos(at.x, at.y);
+        EXPECT_EQ(demo_.TooltipShown(tooltips[i]), tooltips[i]);
+    }
+}
+
 TEST_F(KorvxDemoTest, EventsTraceTheirLines) {
     Start("fire\t777\tEllipseTool\tr:1.5\tr:-2.25\tr:3\tr:4\tr:0\tr:0\ti:777\n"
           "fire\t778\tRectTool\tr:0.1\tr:100000\tr:1234567\tr:12345678\ts:x\ts:y\ti:778\n"

@@ -44,14 +44,14 @@ long NumberAfter(const std::string& text, const char* marker) {
                                    : std::strtol(text.c_str() + at + strlen(marker), nullptr, 10);
 }
 
-VARIANT Argument(const std::string& spec) {
+VARIANT Argument(const std::string& field) {
     VARIANT value;
     VariantInit(&value);
-    const std::string text = spec.size() > 2 ? spec.substr(2) : "";
-    if (StartsWith(spec, "r:")) {
+    const std::string text = field.size() > 2 ? field.substr(2) : "";
+    if (StartsWith(field, "r:")) {
         value.vt = VT_R4;
         value.fltVal = std::strtof(text.c_str(), nullptr);
-    } else if (StartsWith(spec, "i:")) {
+    } else if (StartsWith(field, "i:")) {
         value.vt = VT_I4;
         value.lVal = std::strtol(text.c_str(), nullptr, 10);
     } else {
