@@ -55,33 +55,17 @@ TEST(DemoStatements, NumbersFromMapInfo) {
     }
 }
 
-TEST(DemoStatements, KeysAndCommands) {
-    const struct {
-        int Command;
-        const char* Key;
-        TActionKind Kind;
-        const char* Statement;
-        int MenuCommand;
-    } cases[] = {
-        {FirstToolbarCommand, "open", TActionKind::Open, "", 0},
-        {FirstToolbarCommand + 1, "end_app", TActionKind::EndApp, "", 0},
-        {FirstToolbarCommand + 4, "zoomout", TActionKind::RunMenuCommand, "", 1706},
-        {FirstToolbarCommand + 6, "pline", TActionKind::Do, "Run Menu Command ID 781", 0},
-        {FirstToolbarCommand + 12, "ToggleButton", TActionKind::Do, "Run Menu Command ID 784", 0},
-        {PanCommand, "pan", TActionKind::RunMenuCommand, "", 1702},
-        {FirstToolbarCommand - 1, "", TActionKind::None, "", 0},
-        {PanCommand + 1, "", TActionKind::None, "", 0},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(KeyOfCommand(c.Command), c.Key);
-        const TToolbarAction action = ActionForKey(c.Key);
-        EXPECT_EQ(action.Kind, c.Kind) << c.Key;
-        EXPECT_EQ(action.Statement, c.Statement) << c.Key;
-        EXPECT_EQ(action.MenuCommand, c.MenuCommand) << c.Key;
+// Every key's statement is checked under Wine; here what no button reaches.
+TEST(DemoStatements, CommandsWithoutKeys) {
+    EXPECT_EQ(KeyOfCommand(PanCommand), "pan");
+    EXPECT_EQ(ActionForKey("pan").MenuCommand, 1702);
+    for (int command : {FirstToolbarCommand - 1, PanCommand + 1}) {
+        EXPECT_EQ(KeyOfCommand(command), "");
+        EXPECT_STREQ(TooltipOfCommand(command), "");
     }
-    EXPECT_EQ(ActionForKey("Open").Kind, TActionKind::None); // keys are case-sensitive
-    EXPECT_STREQ(TooltipOfCommand(FirstToolbarCommand + 12), "Test ToogleButton");
     EXPECT_STREQ(TooltipOfCommand(PanCommand), "");
+    EXPECT_EQ(ActionForKey("").Kind, TActionKind::None);
+    EXPECT_EQ(ActionForKey("Open").Kind, TActionKind::None); // keys are case-sensitive
 }
 
 } // namespace

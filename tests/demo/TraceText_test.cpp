@@ -3,8 +3,6 @@
 
 #include "demo/DemoEvent.h"
 
-#include <limits>
-
 namespace {
 
 using namespace velk::demo;
@@ -27,33 +25,17 @@ TEST(TraceText, SingleInShortForm) {
         EXPECT_EQ(SingleText(value), text) << text;
 }
 
-TEST(TraceText, OneLinePerEvent) {
-    const auto event = [](TEventKind kind, int32_t id) {
-        TDemoEvent e;
-        e.Kind = kind;
-        e.X1 = 1.25f, e.Y1 = -2, e.X2 = 30000000, e.Y2 = 0.5f, e.Id = id;
-        return e;
-    };
-    const std::pair<TDemoEvent, const char*> cases[] = {
-        {event(TEventKind::EllipseTool, 777),
-         "Ellipse Tool: (1.25, -2) (3E+07, 0.5)   ToolBtn ID = 777"},
-        {event(TEventKind::LineTool, -1), "Line Tool: (1.25, -2) (3E+07, 0.5)   ToolBtn ID = -1"},
-        {event(TEventKind::RectTool, 778),
-         "Rectangle Tool: (1.25, -2) (3E+07, 0.5) ToolBtn ID = 778"},
-        {event(TEventKind::SymbolTool, 780), "Symbol Tool: (1.25, -2) ToolBtn ID = 780"},
-        {event(TEventKind::PushButton, 783), "PushButton with ID 783 was pressed"},
-        {event(TEventKind::ToggleButton, 784), "ToggleButton with ID 784 was used"},
-        {event(TEventKind::WindowChanged, std::numeric_limits<int32_t>::max()),
-         "Contents of window with ID 2147483647 was changed"},
-        {event(TEventKind::MenuItem, 785), "Menu Item with ID 785 was selected"},
-    };
-    for (const auto& [e, line] : cases)
-        EXPECT_EQ(TraceLine(e), line);
+// Each event's line is checked under Wine, through the control; here the events without one.
+TEST(TraceText, EventsWithoutALine) {
     for (TEventKind kind :
          {TEventKind::PolylineTool, TEventKind::RegionTool, TEventKind::StatusPanelCount,
-          TEventKind::StatusPanelText, TEventKind::TextNotification})
-        EXPECT_FALSE(TraceLine(event(kind, 1)));
-    EXPECT_FALSE(WalkHeading(TEventKind::EllipseTool));
+          TEventKind::StatusPanelText, TEventKind::TextNotification}) {
+        TDemoEvent event;
+        event.Kind = kind;
+        EXPECT_FALSE(TraceLine(event));
+        EXPECT_EQ(WalkHeading(kind).has_value(),
+                  kind == TEventKind::PolylineTool || kind == TEventKind::RegionTool);
+    }
     EXPECT_EQ(NodeLine(12, "-1.5", "x"), "12) X = -1.5  Y = x");
 }
 
