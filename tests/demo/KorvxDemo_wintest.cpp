@@ -311,15 +311,18 @@ TEST_F(KorvxDemoTest, OpenMapsTheTableAndTheMapFollowsTheMapper) {
     const std::string folder = std::string(temp) + "korvx tables";
     CreateDirectoryA(folder.c_str(), nullptr);
     velk::test::WriteBytes(folder + "\\world.tab", "!table\n");
-    Start("eval\tFrontWindow()\t7\neval\tWindowInfo(7, 12)\t{map}\n");
+    // The first answer for the handle is no number: nothing is stored from that opening.
+    Start("eval\tFrontWindow()\t7\neval\tWindowInfo(7, 12)\tnone\n"
+          "eval\tWindowInfo(7, 12)\t{map}\n");
     const HWND map = FindWindowExA(demo_.Mapper, nullptr, "Static", "map");
     ASSERT_TRUE(map);
     const RECT before = Placement(map);
-
-    // Before a table is open, resizing moves no window.
-    SetWindowPos(demo_.Form, nullptr, 0, 0, 640, 480, SWP_NOMOVE | SWP_NOZORDER);
-    const RECT unmoved = Placement(map);
-    EXPECT_TRUE(EqualRect(&before, &unmoved));
+    const auto resizeLeavesMap = [&](int width) {
+        SetWindowPos(demo_.Form, nullptr, 0, 0, width, 480, SWP_NOMOVE | SWP_NOZORDER);
+        const RECT unmoved = Placement(map);
+        EXPECT_TRUE(EqualRect(&before, &unmoved));
+    };
+    resizeLeavesMap(640);
 
     // A cancelled dialog sends nothing.
     {
@@ -334,14 +337,24 @@ TEST_F(KorvxDemoTest, OpenMapsTheTableAndTheMapFollowsTheMapper) {
         SendMessageA(name ? name : GetDlgItem(dialog, edt1), WM_SETTEXT, 0,
                      LPARAM((folder + "\\world.tab").c_str()));
     };
+    const Lines opened = {"Do\tOpen Table \"" + folder + "\\world.tab\"", "Do\tMap From \"world\"",
+                          "Do\tSet Map Display Position", "Eval\tFrontWindow()",
+                          "Eval\tWindowInfo(7, 12)"};
+    {
+        velk::test::TDialogWatcher dialog("Open Table", IDOK, BoxTimeout, typeName);
+        velk::test::TDialogWatcher box(ErrorCaption, IDOK, BoxTimeout);
+        demo_.Command(Command("open"));
+        EXPECT_TRUE(dialog.Result().Found);
+        EXPECT_EQ(box.Result().Text,
+                  "Eval(WindowInfo(7, 12)) failed:\r\n\"none\" is no window handle");
+    }
+    EXPECT_EQ(demo_.NewLog(), opened);
+    resizeLeavesMap(660);
     {
         velk::test::TDialogWatcher dialog("Open Table", IDOK, BoxTimeout, typeName);
         demo_.Command(Command("open"));
         EXPECT_TRUE(dialog.Result().Found);
     }
-    const Lines opened = {"Do\tOpen Table \"" + folder + "\\world.tab\"", "Do\tMap From \"world\"",
-                          "Do\tSet Map Display Position", "Eval\tFrontWindow()",
-                          "Eval\tWindowInfo(7, 12)"};
     EXPECT_EQ(demo_.NewLog(), opened);
 
     // Now the map window fills the mapper on every resize.

@@ -1,7 +1,9 @@
 // Stand-in for MapInfo's automation object ("MapInfo.Application"): logs every call and answers
 // from the script.
 //   log lines      Do<TAB>statement, Eval<TAB>expression, RunMenuCommand<TAB>n, Visible<TAB>0|-1
-//   script lines   eval<TAB>expression<TAB>value       ("{map}" in value: the map window handle)
+//   script lines   eval<TAB>expression<TAB>value       ("{map}" in value: the map window handle;
+//                                                        several for one expression answer in
+//                                                        turn, the last one from then on)
 //                  fail<TAB>Do|Eval<TAB>text<TAB>message
 //                  fire<TAB>id<TAB>callback<TAB>arg...  (r:1.5 single, i:7 long, s:text string)
 // "Create ButtonPad"/"Create Menu" statements register their ID; "Run Menu Command ID n" fails
@@ -10,7 +12,9 @@
 // window, 40 x 30 at (5, 5) inside window h.
 #include "demo/StandInServer.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <map>
 #include <set>
 
 namespace velk::test {
@@ -157,10 +161,14 @@ private:
         LogCall("Eval\t" + expression);
         if (const auto* fail = Scripted("fail", "Eval", expression))
             return RaiseError(info, fail->size() > 3 ? (*fail)[3] : "failed");
-        const auto* answer = Scripted("eval", nullptr, expression);
-        if (!answer)
+        std::vector<const std::string*> answers;
+        for (const auto& line : script_)
+            if (line.size() >= 3 && line[0] == "eval" && line[1] == expression)
+                answers.push_back(&line[2]);
+        if (answers.empty())
             return RaiseError(info, "no answer for " + expression);
-        std::string value = (*answer)[2];
+        size_t& turn = turns_[expression];
+        std::string value = *answers[std::min(turn++, answers.size() - 1)];
         const size_t map = value.find("{map}");
         if (map != std::string::npos)
             value.replace(map, 5, std::to_string(reinterpret_cast<UINT_PTR>(map_)));
@@ -216,6 +224,7 @@ private:
     IDispatch* callback_ = nullptr;
     HWND map_ = nullptr;
     std::set<long> registered_;
+    std::map<std::string, size_t> turns_;
     const std::vector<std::vector<std::string>> script_ = ScriptLines();
 };
 
