@@ -129,39 +129,39 @@ void TDemoRun::Command(int command) const {
     SendMessageTimeoutA(Form, WM_COMMAND, WPARAM(command), 0, SMTO_NORMAL, SendTimeout, &result);
 }
 
-POINT TDemoRun::ButtonCentre(int index) const {
+void TDemoRun::Click(int index) const {
     const std::string bytes = Remote(Toolbar, TB_GETITEMRECT, WPARAM(index), sizeof(RECT));
     RECT rect;
     memcpy(&rect, bytes.data(), sizeof rect);
-    POINT centre = {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
-    ClientToScreen(Toolbar, &centre);
-    return centre;
-}
-
-void TDemoRun::Click(int index) const {
-    POINT at = ButtonCentre(index);
-    ScreenToClient(Toolbar, &at);
-    const LPARAM position = MAKELPARAM(at.x, at.y);
+    const LPARAM at = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
     DWORD_PTR result = 0;
-    SendMessageTimeoutA(Toolbar, WM_LBUTTONDOWN, MK_LBUTTON, position, SMTO_NORMAL, SendTimeout,
-                        &result);
-    SendMessageTimeoutA(Toolbar, WM_LBUTTONUP, 0, position, SMTO_NORMAL, SendTimeout, &result);
+    SendMessageTimeoutA(Toolbar, WM_LBUTTONDOWN, MK_LBUTTON, at, SMTO_NORMAL, SendTimeout, &result);
+    SendMessageTimeoutA(Toolbar, WM_LBUTTONUP, 0, at, SMTO_NORMAL, SendTimeout, &result);
 }
 
-std::string TDemoRun::TooltipShown(const std::string& expected) const {
-    // GetWindowText does not ask a window of another process for its text: WM_GETTEXT does.
-    const HWND tooltip = HWND(SendMessageA(Toolbar, TB_GETTOOLTIPS, 0, 0));
-    std::string text;
-    for (int attempt = 0; attempt < 100 && text != expected; ++attempt) {
-        Sleep(50);
-        wchar_t wide[256] = L"";
-        if (IsWindowVisible(tooltip))
-            SendMessageW(tooltip, WM_GETTEXT, 256, LPARAM(wide));
-        char narrow[512] = "";
-        WideCharToMultiByte(CP_ACP, 0, wide, -1, narrow, sizeof narrow, nullptr, nullptr);
-        text = narrow;
-    }
-    return text;
+std::string TDemoRun::Tooltip(int command) const {
+    // The tool's record and the room for its text, both in the demo's process; the tooltip
+    // asks the toolbar, which asks the form.
+    struct TBlock {
+        TTTOOLINFOA Info;
+        char Text[256];
+    } block = {};
+    auto* remote = static_cast<TBlock*>(
+        VirtualAllocEx(Process.hProcess, nullptr, sizeof block, MEM_COMMIT, PAGE_READWRITE));
+    if (!remote)
+        return "";
+    block.Info.cbSize = sizeof block.Info;
+    block.Info.hwnd = Toolbar;
+    block.Info.uId = UINT_PTR(command);
+    block.Info.lpszText = remote->Text;
+    WriteProcessMemory(Process.hProcess, remote, &block, sizeof block, nullptr);
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(HWND(SendMessageA(Toolbar, TB_GETTOOLTIPS, 0, 0)), TTM_GETTEXTA,
+                        sizeof block.Text, LPARAM(remote), SMTO_NORMAL, SendTimeout, &result);
+    ReadProcessMemory(Process.hProcess, remote, &block, sizeof block, nullptr);
+    VirtualFreeEx(Process.hProcess, remote, 0, MEM_RELEASE);
+    block.Text[sizeof block.Text - 1] = '\0';
+    return block.Text;
 }
 
 std::vector<std::string> TDemoRun::StatusTexts() const {

@@ -35,10 +35,8 @@ public:
     void Command(int command) const;
     // Clicks the toolbar button at the index with the mouse messages.
     void Click(int index) const;
-    // The screen point in the middle of the toolbar button.
-    POINT ButtonCentre(int index) const;
-    // The text of the demo's tooltip once it shows the expected one, else the last it showed.
-    std::string TooltipShown(const std::string& expected) const;
+    // The text the toolbar's tooltip gets for the command's button.
+    std::string Tooltip(int command) const;
     // The status bar's parts and texts; empty in simple mode.
     std::vector<std::string> StatusTexts() const;
 
