@@ -51,6 +51,7 @@ dist: native host-release windows-product windows-tests
 	@cp $(WINTESTS)/tools/velkpack/velkpack.exe dist/windows/
 	@cp $(WINPROD)/setup/setup.exe dist/windows/
 	@cp $(WINPROD)/unpack/unpack.dll dist/windows/
+	@cp $(WINTESTS)/demo/korvx_demo.exe dist/windows/
 	@echo "dist: $$(cd dist && find . -type f | sort | tr '\n' ' ')"
 
 build: deps dist

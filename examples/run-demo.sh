@@ -35,4 +35,56 @@ fi
 echo "demo: the package exited with code $code, without an error box"
 echo "demo: temporary folder held $before entries before and $after after the run" \
      "(the work folder was created and removed)"
-[ "$code" -eq 0 ] && [ "$after" -eq "$before" ]
+[ "$code" -eq 0 ] && [ "$after" -eq "$before" ] || exit 1
+
+# The same sample run as a user sees it: its shaped splash, then the preparation window. The
+# sample's setup-time files take a moment; 40 MB of extra setup-time data keeps the window up
+# long enough for a screenshot.
+mkdir -p build/demo
+shots=$(realpath -m build/demo)
+cp -r examples/sample "$work/visible"
+mkdir -p "$work/visible/presetup"
+head -c 40000000 /dev/urandom > "$work/visible/presetup/payload.bin"
+"$velkpack" build "$work/visible" -o "$work/VelkSample.exe" --stub "$setup_exe" >/dev/null
+rm -f "$shots/splash.png" "$shots/preparation.png"
+echo "demo: running the package again without /S, with screenshots of its windows"
+timeout 60 xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+    wine "$1" & program=$!
+    while kill -0 $program 2>/dev/null; do
+        windows=$(xwininfo -root -tree 2>/dev/null)
+        if [ ! -f "$2/splash.png" ] && grep -q "\"VKSplashWindow\"" <<<"$windows"; then
+            sleep 0.3; import -window root -silent "$2/splash.png"
+        fi
+        if [ ! -f "$2/preparation.png" ] && grep -q "\"Preparing " <<<"$windows"; then
+            import -window root -silent "$2/preparation.png"
+        fi
+        sleep 0.05
+    done' _ "$work/VelkSample.exe" "$shots" || true
+wineserver -w || true
+for shot in splash preparation; do
+    if [ -f "$shots/$shot.png" ]; then
+        echo "demo: screenshot of the $shot window: $shots/$shot.png"
+    else
+        echo "demo: no screenshot of the $shot window was taken" >&2
+    fi
+done
+
+# korvx_demo against the test stand-ins for MapInfo and the KorvelX control: a few seconds on
+# screen, a screenshot, and the statements it sent at load.
+shot=$(realpath -m build/demo/korvx_demo.png)
+cp -a "$template" "$work/korvx-prefix"
+export WINEPREFIX=$work/korvx-prefix KORVX_STANDIN_LOG=$(winepath -w "$work/korvx.log")
+export KORVX_STANDIN_SCRIPT=
+echo "demo: running korvx_demo.exe under Wine against the stand-ins"
+xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+    for dll in standin_MapInfo.dll standin_KorvelX.dll; do
+        wine regsvr32 /s "$(winepath -w "build/windows-tests/tests/demo/$dll")"
+    done
+    wine dist/windows/korvx_demo.exe >/dev/null 2>&1 &
+    sleep 5
+    import -window root -silent "$1"
+    wineserver -k || true' _ "$shot"
+wineserver -w || true
+echo "demo: korvx_demo sent $(wc -l < "$work/korvx.log") calls to the stand-in MapInfo:"
+sed 's/^/demo:   /' "$work/korvx.log"
+echo "demo: screenshot of its window: $shot"
