@@ -30,6 +30,15 @@ protected:
     void EnterSetupFolder();
     // From here on conditions of database items count.
     void SetRuntimeVariables();
+    // False after its box when the hidden main window cannot be made.
+    bool OpenMainWindow();
+    // The language named by the user's locale or the database, announced to the plug-ins.
+    void ChooseLanguage();
+    // Start and the dialogs; false when the user left them without installing.
+    bool RunDialogs();
+    // The components the dialogs chose, and the further packages they need with their plug-ins;
+    // false after a box when the run cannot go on.
+    bool PrepareFurtherPackages();
 
     TRunState& state_;
 
