@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <iostream>
 #include <sstream>
 #include <string>
@@ -327,6 +328,96 @@ TEST_F(PluginHostTest, AWholeRunTheCommandsInBothProtocolsAndRelayedMessages) {
     if (HasFailure())
         for (const std::string& line : others)
             std::cout << line << "\n";
+}
+
+TEST_F(PluginHostTest, LeavingTheDialogsEndsTheRunAndALoadRefusalUnloadsAtOnce) {
+    MakeSources();
+    Build();
+    const std::vector<std::string> events = Events(Run("alpha EV_LOAD answer 1\n"
+                                                       "beta EV_SHOWDIALOGS answer 1\n"
+                                                       "beta EV_SHOWDIALOGS settype full\n"));
+    const std::vector<std::string> expected = {
+        "alpha 1 EV_SETSTARTUPINFO data=startup(00010000,00020100,1,[",
+        "alpha 2 EV_LOAD data=0",
+        "beta 1 EV_SETSTARTUPINFO data=startup(00010000,00020100,1,[])",
+        "beta 2 EV_LOAD data=0",
+        "beta 7 EV_LANGUAGECHANGED data=ENU",
+        "beta 16 EV_FEATURESTATECHANGED data=base",
+        "beta 16 EV_FEATURESTATECHANGED data=docs",
+        "beta 16 EV_FEATURESTATECHANGED data=base",
+        "beta 17 EV_INSTALLTYPECHANGED data=mini",
+        "beta 4 EV_START data=0",
+        "beta 6 EV_SHOWDIALOGS data=0",
+    };
+    ASSERT_GE(events.size(), expected.size());
+    EXPECT_EQ(events[0].find(expected[0]), 0u) << events[0];
+    for (size_t i = 1; i < expected.size(); ++i)
+        EXPECT_EQ(events[i], expected[i]) << i;
+    // the features the script's settype changed, then the end: no further package, no gamma
+    const std::vector<std::string> end(events.end() - 3, events.end());
+    EXPECT_EQ(end,
+              (std::vector<std::string>{"beta 17 EV_INSTALLTYPECHANGED data=full",
+                                        "beta 5 EV_FINISH data=0", "beta 3 EV_UNLOAD data=0"}));
+}
+
+TEST_F(PluginHostTest, AnEntryWithoutAFitPluginEndsTheRunWithItsBox) {
+    MakeSources();
+    const struct {
+        const char* Case;
+        std::function<void()> Make;
+        const char* Script;
+    } cases[] = {
+        {"not a library", [&] { Put("src\\plugins\\1\\beta.dll", "MZ but no library"); }, ""},
+        {"no GetPluginInfo", [&] { Plugin("src", 1, "beta", VELK_PROBE_NOINFO_DLL); }, ""},
+        {"newer engine", [&] { Plugin("src", 1, "beta"); }, "beta info engine 0x00020101\n"},
+        {"refused", [&] { Plugin("src", 1, "beta"); }, "beta info refused\n"},
+        {"unlisted ID", [&] { Plugin("src", 1, "beta"); }, "beta info id omega\n"},
+        {"no library in the folder", [&] { Put("src\\plugins\\1\\readme.txt", "none"); }, ""},
+    };
+    for (const auto& c : cases) {
+        Start("cmd /c rd /s /q \"" + Path("src\\plugins\\1") + "\"", nullptr);
+        c.Make();
+        Build();
+        TDialogWatcher watcher("Plug-in loading error", IDOK, 30000);
+        const std::vector<std::string> events = Events(Run(c.Script));
+        const TDialogSeen& box = watcher.Result();
+        ASSERT_TRUE(box.Found) << c.Case;
+        EXPECT_EQ(box.Text, "Cannot load \"beta\" plug-in!") << c.Case;
+        EXPECT_EQ(box.Icon, "stop") << c.Case;
+        const std::vector<std::string> expected = {
+            "alpha 2 EV_LOAD data=0",
+            "alpha 7 EV_LANGUAGECHANGED data=ENU",
+            "alpha 4096 CM_GETACTIVEWINDOW data=(nil)",
+            "alpha 5 EV_FINISH data=0",
+            "alpha 3 EV_UNLOAD data=0",
+        };
+        ASSERT_EQ(events.size(), expected.size() + 1) << c.Case;
+        EXPECT_EQ(std::vector<std::string>(events.begin() + 1, events.end()), expected) << c.Case;
+    }
+}
+
+TEST_F(PluginHostTest, AnExceptionAfterTheDialogsFinishesAndUnloadsThePluginsBeforeItsBox) {
+    MakeSources();
+    Build();
+    // Extra's database dated a day off: deciphered under the wrong key it is no XML
+    std::string extra = velk::test::ReadBytes(Path("pkg\\Extra.vkp"));
+    const size_t name = extra.find(std::string("db.pdb\0", 7));
+    ASSERT_NE(name, std::string::npos);
+    extra[name - 6] = char(extra[name - 6] + 1);
+    velk::test::WriteBytes(Path("pkg\\Extra.vkp"), extra);
+
+    std::vector<std::string> logAtBox;
+    TDialogWatcher watcher("Probe App", IDOK, 30000, [&](HWND) { logAtBox = ReadLog(); });
+    Run("alpha EV_SHOWDIALOGS settype full\n");
+    const TDialogSeen& box = watcher.Result();
+    ASSERT_TRUE(box.Found);
+    EXPECT_EQ(box.Icon, "stop");
+    EXPECT_FALSE(box.Text.empty()) << "the parser's message";
+    const std::vector<std::string> events = Events(logAtBox);
+    ASSERT_GE(events.size(), 4u);
+    EXPECT_EQ(std::vector<std::string>(events.end() - 4, events.end()),
+              (std::vector<std::string>{"alpha 5 EV_FINISH data=0", "beta 5 EV_FINISH data=0",
+                                        "beta 3 EV_UNLOAD data=0", "alpha 3 EV_UNLOAD data=0"}));
 }
 
 } // namespace
