@@ -46,7 +46,7 @@ int ChooseLanguageIndex(const std::vector<std::string>& lines, bool autoSelect,
 }
 
 std::string FormatMessageText(std::string_view raw, const std::vector<std::string>& args,
-                              const std::function<std::string(std::string_view)>& expand) {
+                              TExpandText expand) {
     std::string result;
     std::string piece;
     size_t next = 0;

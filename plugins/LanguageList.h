@@ -1,6 +1,5 @@
 #pragma once
 
-#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,7 +25,8 @@ int ChooseLanguageIndex(const std::vector<std::string>& lines, bool autoSelect,
 // A message text with its "%s" placeholders filled by args, in order. The pieces between them
 // pass through expand (the %Name% expansion) on their own, so a placeholder is never read as a
 // reference and no argument is ever expanded; a "%s" beyond the arguments stays as written.
+using TExpandText = std::string (*)(std::string_view text);
 std::string FormatMessageText(std::string_view raw, const std::vector<std::string>& args,
-                              const std::function<std::string(std::string_view)>& expand);
+                              TExpandText expand);
 
 } // namespace velk

@@ -49,13 +49,10 @@ constexpr TBuiltIn kBuiltIns[] = {
 
 } // namespace
 
-TMsgStore::TMsgStore() {
-    entries_.reserve(sizeof kBuiltIns / sizeof kBuiltIns[0] + 8);
-    for (const TBuiltIn& b : kBuiltIns)
-        entries_.push_back({b.Name, b.Id});
-}
-
 int32_t TMsgStore::IdOf(std::string_view name) {
+    for (const TBuiltIn& b : kBuiltIns)
+        if (SameText(b.Name, name))
+            return b.Id;
     for (const TEntry& e : entries_)
         if (SameText(e.Name, name))
             return e.Id;
@@ -64,6 +61,9 @@ int32_t TMsgStore::IdOf(std::string_view name) {
 }
 
 const char* TMsgStore::NameOf(int32_t id) const {
+    for (const TBuiltIn& b : kBuiltIns)
+        if (b.Id == id)
+            return b.Name;
     for (const TEntry& e : entries_)
         if (e.Id == id)
             return e.Name.c_str();

@@ -55,8 +55,6 @@ enum : int32_t {
 // introduce at run time, numbered from 4096 in order of first use for the rest of the run.
 class TMsgStore {
 public:
-    TMsgStore();
-
     // The number of the name (case ignored), registered when new.
     int32_t IdOf(std::string_view name);
     // The name of the number; null when it has none.
@@ -67,7 +65,7 @@ private:
         std::string Name;
         int32_t Id;
     };
-    std::vector<TEntry> entries_;
+    std::vector<TEntry> entries_; // the run-time names; the built-in ones are a fixed table
     int32_t counter_ = 4095;
 };
 

@@ -6,6 +6,8 @@
 # events per second for each run and the median.
 #   plugin_events.sh [COUNT] [RUNS]
 set -euo pipefail
+# setup.exe makes its hidden main window: Wine needs a display for it.
+[ -n "${DISPLAY:-}" ] || exec xvfb-run -a "$0" "$@"
 root=$(cd "$(dirname "$0")/../.." && pwd)
 count=${1:-50000}
 runs=${2:-5}

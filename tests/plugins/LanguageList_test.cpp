@@ -43,7 +43,7 @@ TEST(LanguageList, StartLanguageUserFirstThenEnuThenTheFirstLine) {
 
 TEST(LanguageList, PlaceholdersTakeExactlyTheArgumentsAndAreNeverExpanded) {
     // A stand-in for the expansion: %AppName% is "App", any other reference vanishes, %% is %.
-    const auto expand = [](std::string_view text) {
+    const velk::TExpandText expand = [](std::string_view text) {
         std::string out;
         for (size_t i = 0; i < text.size();) {
             if (text[i] != '%') {
