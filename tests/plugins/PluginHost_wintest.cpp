@@ -420,4 +420,24 @@ TEST_F(PluginHostTest, AnExceptionAfterTheDialogsFinishesAndUnloadsThePluginsBef
                                         "beta 3 EV_UNLOAD data=0", "alpha 3 EV_UNLOAD data=0"}));
 }
 
+TEST_F(PluginHostTest, AMissingPackageIsLookedForWhereThePluginsSay) {
+    MakeSources();
+    Build();
+    CreateDirectoryA(Path("pkg\\elsewhere").c_str(), nullptr);
+    ASSERT_TRUE(
+        MoveFileA(Path("pkg\\Extra.vkp").c_str(), Path("pkg\\elsewhere\\Extra.vkp").c_str()));
+    const std::vector<std::string> events = Events(Run("alpha EV_SHOWDIALOGS settype full\n"
+                                                       "beta EV_GETPACKAGE folder " +
+                                                       Path("pkg\\elsewhere") + "\n"));
+    const std::string asked = "EV_GETPACKAGE data=Extra.vkp";
+    EXPECT_TRUE(Has(events, "alpha 19 " + asked));
+    EXPECT_TRUE(Has(events, "beta 19 " + asked));
+    EXPECT_TRUE(Has(events, "gamma 2 EV_LOAD data=0")) << "found where beta said";
+    bool folderShown = false;
+    for (const std::string& line : ReadLog())
+        folderShown = folderShown || line.find("alpha ev 19 EV_GETPACKAGE data=Extra.vkp param=" +
+                                               Path("pkg\\") + " main=1") == 0;
+    EXPECT_TRUE(folderShown) << "the folder last searched, in the buffer";
+}
+
 } // namespace

@@ -20,7 +20,8 @@
      msgid NAME                GetMessageId
      thread NAME COUNT         a second thread sends NAME COUNT times (flag 1) while this one
                                pumps messages until it ends
-     mute NAME                 count NAME events instead of logging them (logged at EV_UNLOAD) */
+     mute NAME                 count NAME events instead of logging them (logged at EV_UNLOAD)
+     folder PATH               EV_GETPACKAGE: PATH into the event's buffer, answer 1 */
 #include <windows.h>
 
 #include <stdint.h>
@@ -58,6 +59,7 @@ static char Id[64];
 static DWORD LoaderThread;
 static TStartup Host;
 static char Muted[64];
+static void* EventParam;
 static long MutedCount;
 
 static void Log(const char* format, ...) {
@@ -285,6 +287,10 @@ static int32_t Perform(const char* action) {
         RunThread(action + used);
     else if (!strcmp(verb, "mute"))
         lstrcpynA(Muted, a, sizeof Muted);
+    else if (!strcmp(verb, "folder") && EventParam) {
+        lstrcpynA(EventParam, action + used, MAX_PATH);
+        return 1;
+    }
     return 0;
 }
 
@@ -359,6 +365,7 @@ static int32_t __stdcall EventProc(int32_t id, const char* name, int32_t data, v
         Log("muted %s count=%ld", Muted, MutedCount);
     Describe(described, sizeof described, id, data, param);
     Log("ev %d %s %s main=%d", id, name, described, GetCurrentThreadId() == LoaderThread);
+    EventParam = param;
     while (NextAction(&cursor, name, action, sizeof action)) {
         int32_t result = Perform(action);
         if (result)
