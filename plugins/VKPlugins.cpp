@@ -239,6 +239,16 @@ intptr_t ServeMarshalledEvent(uintptr_t address) {
                         record->StopFirst ? TStopMode::First : TStopMode::All);
 }
 
+void ShowStatusText(const std::string& text) {
+    constexpr intptr_t kStatusParam = 750;
+    RaiseEventByName("CM_SHOWSTATUSTEXT", AsData(text.c_str()),
+                     reinterpret_cast<void*>(kStatusParam), TStopMode::First);
+}
+
+void HideStatusText() {
+    RaiseEventByName("CM_HIDESTATUSTEXT", 0, nullptr, TStopMode::First);
+}
+
 bool AskPackageFolder(const std::string& fileName, std::string& folder) {
     char buffer[MAX_PATH] = {};
     std::strncpy(buffer, folder.c_str(), sizeof buffer - 1);

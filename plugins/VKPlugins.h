@@ -78,6 +78,10 @@ int32_t SendToPlugin(TPlugin& plugin, int32_t number, int32_t data, void* param)
 // The main window's handling of PluginEventMessage: the dispatch's answer.
 intptr_t ServeMarshalledEvent(uintptr_t record);
 
+// Around a long step without progress of its own: the user-interface plug-in shows the text.
+void ShowStatusText(const std::string& text);
+void HideStatusText();
+
 // EV_GETPACKAGE: a folder the plug-ins offer for a missing package or cabinet file.
 bool AskPackageFolder(const std::string& fileName, std::string& folder);
 

@@ -62,8 +62,15 @@ static char Muted[64];
 static void* EventParam;
 static long MutedCount;
 
+/* From the process's environment as it stands: the C runtime's copy may be older. */
+static const char* Setting(const char* name, char* value, DWORD size) {
+    DWORD length = GetEnvironmentVariableA(name, value, size);
+    return length > 0 && length < size ? value : NULL;
+}
+
 static void Log(const char* format, ...) {
-    const char* path = getenv("VELK_PROBE_LOG");
+    char buffer[MAX_PATH];
+    const char* path = Setting("VELK_PROBE_LOG", buffer, sizeof buffer);
     FILE* file = path ? fopen(path, "ab") : NULL;
     va_list args;
     if (!file)
@@ -84,7 +91,8 @@ static const char* Show(const char* text) {
 static char* Script;
 
 static void LoadScript(void) {
-    const char* path = getenv("VELK_PROBE_SCRIPT");
+    char buffer[MAX_PATH];
+    const char* path = Setting("VELK_PROBE_SCRIPT", buffer, sizeof buffer);
     FILE* file = path ? fopen(path, "rb") : NULL;
     long size;
     if (!file)
