@@ -201,6 +201,8 @@ TEST_F(PluginHostTest, AWholeRunTheCommandsInBothProtocolsAndRelayedMessages) {
                                              "beta EV_START keys Empty\n"
                                              "alpha EV_START raw 269\n"
                                              "alpha EV_START raw 9999\n"
+                                             "alpha EV_START raw 257\n"
+                                             "alpha EV_START raw 258\n"
                                              "alpha EV_START abort\n"
                                              "alpha EV_START msgid PING\n"
                                              "alpha EV_START msgid pong\n"
@@ -305,6 +307,8 @@ TEST_F(PluginHostTest, AWholeRunTheCommandsInBothProtocolsAndRelayedMessages) {
         "beta keys size=0 result=-99 text=[]",
         "alpha raw 269 result=0",
         "alpha raw 9999 result=0",
+        "alpha raw 257 result=0",
+        "alpha raw 258 result=0",
         "alpha abort result=0",
         "alpha msgid PING=4096",
         "alpha msgid pong=4097",
