@@ -30,10 +30,6 @@ std::string CurrentFolder() {
     return length > 0 && length < sizeof buffer ? std::string(buffer, length) : std::string();
 }
 
-std::string WithoutExtension(const std::string& name) {
-    return name.substr(0, name.size() - ExtractFileExt(name).size());
-}
-
 } // namespace
 
 bool TSetupRun::Run() {
