@@ -38,6 +38,13 @@ if [ "${VELK_BENCH_LOADER:-0}" = 1 ]; then
   bash "$(dirname "$0")/win/loader_startup.sh" || failed+=(loader_startup)
 fi
 
+# Optional, needs the product and Windows test builds and Wine: VELK_BENCH_PLUGINS=1 also
+# measures plug-in events raised on a worker thread, carried through the main window.
+if [ "${VELK_BENCH_PLUGINS:-0}" = 1 ]; then
+  echo "bench: plugin_events"
+  bash "$(dirname "$0")/win/plugin_events.sh" || failed+=(plugin_events)
+fi
+
 # Optional: VELK_BENCH_BUILD=1 also measures velkpack build against gcab -c -z on 200 MB in
 # 2,000 files, with the velkpack of this tree.
 if [ "${VELK_BENCH_BUILD:-0}" = 1 ]; then

@@ -1,6 +1,7 @@
 #include "plugins/ErrorBox.h"
 
 #include "platform/epUtils.h"
+#include "plugins/VKPlugins.h"
 
 namespace velk {
 
@@ -9,8 +10,8 @@ constexpr uint32_t kIconStop = 0x10;
 }
 
 void ErrorBox(const std::string& caption, const std::string& text) {
-    // No plug-in host yet answers for the active window, so the box has no owner.
-    MessageBoxCentered(nullptr, caption, text, kIconStop);
+    const int32_t owner = RaiseEventByName("CM_GETACTIVEWINDOW", 0, nullptr, TStopMode::First);
+    MessageBoxCentered(reinterpret_cast<TWindowHandle>(intptr_t(owner)), caption, text, kIconStop);
 }
 
 } // namespace velk

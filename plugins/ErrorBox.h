@@ -4,8 +4,8 @@
 
 namespace velk {
 
-// The engine's error box: the stop icon, owned by the window the user-interface plug-in names as
-// active (none while no plug-in is loaded).
+// The engine's error box: the stop icon, owned by the window that the user-interface plug-in
+// reports as active (CM_GETACTIVEWINDOW; none while no plug-in answers).
 void ErrorBox(const std::string& caption, const std::string& text);
 
 } // namespace velk

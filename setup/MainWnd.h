@@ -1,14 +1,17 @@
 #pragma once
 
-#include "platform/win/WindowsSupport.h"
+#include "platform/epUtils.h"
 
 namespace velk {
 
+// The class of the main window, which the splash and the preparation window share.
 constexpr char MainWindowClass[] = "VelkMainWindow";
 
-// Registers the class "VelkMainWindow" (which the splash and the preparation window use too)
-// and creates the hidden main window, which owns the engine's other windows and boxes. Null,
-// after the box "Cannot register main window class!" when the class cannot be registered.
-HWND CreateMainWindow(HINSTANCE instance, HICON icon);
+// The hidden main window: it owns the engine's other windows and boxes and carries plug-in events
+// raised on other threads to the main thread. Its class, "VelkMainWindow", is registered once per
+// process with the icon "MAINICON" of the given module. Null after a box when the class cannot be
+// registered or the window not created.
+TWindowHandle CreateMainWindow(TModuleHandle instance);
+void DestroyMainWindow(TWindowHandle window);
 
 } // namespace velk

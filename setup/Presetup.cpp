@@ -20,14 +20,14 @@ namespace velk {
 
 TGetPackageFolder GetPackageFolder = nullptr;
 
+std::string WithoutExtension(const std::string& name) {
+    return name.substr(0, name.size() - ExtractFileExt(name).size());
+}
+
 namespace {
 
 constexpr char kProductFolder[] = "files\\";
 constexpr size_t kProductFolderLength = sizeof kProductFolder - 1;
-
-std::string WithoutExtension(const std::string& name) {
-    return name.substr(0, name.size() - ExtractFileExt(name).size());
-}
 
 // Reads the trailer through an open handle; the search never reads past the file's end.
 TTrailerSearch ReadTrailer(const std::string& path) {

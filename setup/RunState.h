@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "database/VKClasses.h"
+#include "platform/epUtils.h"
 
 namespace velk {
 
@@ -19,6 +20,7 @@ struct TRunState {
     bool RebootRequest = false;
     bool InstallResult = false;
     std::string SavedCurrentFolder;
+    TWindowHandle MainWindow = nullptr; // hidden; carries plug-in events to the main thread
     // The one install database; its first package is the setup program itself.
     std::unique_ptr<TvkMainDatabase> Database;
 };

@@ -1,11 +1,19 @@
 #include "setup/SetupRun.h"
 
+#include "database/VKSelection.h"
+#include "database/VKVariables.h"
 #include "expressions/EvaluatorSetup.h"
 #include "platform/StrUtils.h"
 #include "platform/epFileUtils.h"
+#include "platform/epFullPath.h"
 #include "platform/epRegIni.h"
 #include "platform/epUtils.h"
 #include "platform/win/WindowsSupport.h"
+#include "plugins/ErrorBox.h"
+#include "plugins/InstallControl.h"
+#include "plugins/LanguageList.h"
+#include "plugins/Msg.h"
+#include "plugins/VKPlugins.h"
 #include "setup/CommandLine.h"
 #include "setup/MainWnd.h"
 #include "setup/Presetup.h"
@@ -50,12 +58,29 @@ bool TSetupRun::Run() {
 
 void TSetupRun::StartModules() {
     state_.Database = std::make_unique<TvkMainDatabase>(nullptr);
-    InitEvaluator(*state_.Database);
+    TvkMainDatabase& db = *state_.Database;
+    InitEvaluator(db);
+    db.OnFeatureChange = [](TvkFeature& feature) {
+        RaiseEvent(EV_FEATURESTATECHANGED, AsData(feature.ID.c_str()),
+                   reinterpret_cast<void*>(intptr_t(feature.State())), TStopMode::All);
+    };
+    db.OnInstallTypeChange = [](TvkInstallType& type) {
+        RaiseEvent(EV_INSTALLTYPECHANGED, AsData(type.ID.c_str()), nullptr, TStopMode::All);
+    };
+    InitPluginHost(db);
+    ClearAbortRequest();
+    GetPackageFolder = AskPackageFolder;
 }
 
 void TSetupRun::StopModules() {
+    GetPackageFolder = nullptr;
+    DonePluginHost();
     DoneEvaluator();
     state_.Database.reset();
+}
+
+TPresetupRun TSetupRun::PresetupRun() const {
+    return {state_.WorkFolder, state_.Silent, state_.LoaderModule};
 }
 
 TvkRunInfo TSetupRun::RunInfo() const {
@@ -68,27 +93,69 @@ TvkRunInfo TSetupRun::RunInfo() const {
 void TSetupRun::Body() {
     StartRuntime();
     ReadSettings();
-    if (!CreateWindows())
+    if (!OpenMainWindow())
         return;
+    InitLanguages(*state_.Database, state_.WorkFolder);
     EnterSetupFolder();
     SetRuntimeVariables();
-    LoadMainPackage(*state_.Database, state_.SetupPath,
-                    {state_.WorkFolder, state_.Silent, state_.LoaderModule}, RunInfo());
+    TvkMainDatabase& db = *state_.Database;
+    if (!LoadMainPackage(db, state_.SetupPath, PresetupRun(), RunInfo()))
+        return;
+    ChooseLanguage();
+    if (!LoadPackagePlugins(*db.Packages->Items(0)))
+        return;
+    ApplyDefaultSelection(db);
+    if (!RunDialogs())
+        return;
+    PrepareFurtherPackages();
 }
 
-bool TSetupRun::CreateWindows() {
-    auto loader = static_cast<HINSTANCE>(state_.LoaderModule);
-    icon_ = loader ? LoadIconA(loader, "MAINICON") : nullptr;
-    HINSTANCE engine = nullptr;
-    // The class belongs to the module whose code runs its windows: this one.
-    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                           GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCSTR>(&CreateMainWindow), &engine);
-    MainWindowHandle = CreateMainWindow(engine, static_cast<HICON>(icon_));
-    if (!MainWindowHandle) {
+bool TSetupRun::OpenMainWindow() {
+    auto instance = static_cast<TModuleHandle>(state_.LoaderModule);
+    if (instance == nullptr)
+        instance = GetModuleHandleA(nullptr);
+    state_.MainWindow = CreateMainWindow(instance);
+    MainWindowHandle = state_.MainWindow;
+    if (state_.MainWindow == nullptr)
         ShowError("Can't create main window!");
+    return state_.MainWindow != nullptr;
+}
+
+void TSetupRun::ChooseLanguage() {
+    BuildLanguageList();
+    const int index = ChooseStartLanguage();
+    ActivateLanguage(LanguageCode(LanguageList()[size_t(index)]));
+}
+
+bool TSetupRun::RunDialogs() {
+    RaiseEvent(EV_START, 0, nullptr, TStopMode::All);
+    return RaiseEvent(EV_SHOWDIALOGS, 0, nullptr, TStopMode::First) == 0;
+}
+
+bool TSetupRun::PrepareFurtherPackages() {
+    TvkMainDatabase& db = *state_.Database;
+    TSelectionError error;
+    if (!SelectComponents(db, WithoutExtension(ExtractFileName(state_.SetupPath)), error)) {
+        ErrorBox(error.Caption, error.Text);
         return false;
     }
+    const TPresetupRun run = PresetupRun();
+    TvkPackages& packages = *db.Packages;
+    for (int i = 1; i < packages.Count(); ++i) {
+        TvkPackage& package = *packages.Items(i);
+        package.FilePath = ExpandFileName(WithoutExtension(package.FileName) + ".vkp");
+        if (!LocatePackage(package, run))
+            return false;
+    }
+    if (!PreparePackages(packages, run)) {
+        ErrorBox("Packages preparing error", "Can't prepare packages!");
+        return false;
+    }
+    for (int i = 1; i < packages.Count(); ++i)
+        LoadPackageDatabase(*packages.Items(i));
+    // A further package's plug-ins that fail to load have had their box; the run goes on.
+    for (int i = 1; i < packages.Count(); ++i)
+        LoadPackagePlugins(*packages.Items(i));
     return true;
 }
 
@@ -117,15 +184,15 @@ void TSetupRun::SetRuntimeVariables() {
 }
 
 void TSetupRun::CleanUp() {
+    RaiseEvent(EV_FINISH, state_.InstallResult ? 1 : 0, nullptr, TStopMode::All);
+    UnloadAll();
     if (!state_.SavedCurrentFolder.empty())
         SetCurrentDirectoryA(state_.SavedCurrentFolder.c_str());
     FlushIniFiles();
-    if (MainWindowHandle)
-        DestroyWindow(MainWindowHandle);
+    DoneLanguages();
+    DestroyMainWindow(state_.MainWindow);
+    state_.MainWindow = nullptr;
     MainWindowHandle = nullptr;
-    if (icon_)
-        DestroyIcon(static_cast<HICON>(icon_));
-    icon_ = nullptr;
 }
 
 } // namespace velk

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "database/VKPredefined.h"
+#include "setup/Presetup.h"
 #include "setup/RunState.h"
 
 namespace velk {
@@ -27,11 +28,18 @@ protected:
     // The pieces of the body, in their order.
     void StartRuntime();
     void ReadSettings();
-    // The hidden main window, which owns every other window and box; false after its box.
-    bool CreateWindows();
     void EnterSetupFolder();
     // From here on conditions of database items count.
     void SetRuntimeVariables();
+    // False after its box when the hidden main window cannot be made.
+    bool OpenMainWindow();
+    // The language named by the user's locale or the database, announced to the plug-ins.
+    void ChooseLanguage();
+    // Start and the dialogs; false when the user left them without installing.
+    bool RunDialogs();
+    // The components the dialogs chose, and the further packages they need with their plug-ins;
+    // false after a box when the run cannot go on.
+    bool PrepareFurtherPackages();
 
     TRunState& state_;
 
@@ -39,9 +47,10 @@ private:
     void StartModules();
     void StopModules();
     TvkRunInfo RunInfo() const;
+    // What the preparation of packages needs: folders, the silent switch, the program's
+    // resources.
+    TPresetupRun PresetupRun() const;
     void CleanUp();
-
-    void* icon_ = nullptr; // "MAINICON" of the program
 };
 
 } // namespace velk

@@ -200,7 +200,7 @@ TEST_F(PackageRunTest, TheRunWritesItsLibraryAndLoadsItsPackageThenCleansUp) {
     EXPECT_EQ(run.appName, "Sample  App") << "blank runs in values are kept";
     EXPECT_EQ(run.sourcePath, Path("pkg"));
     EXPECT_TRUE(run.sourcePathPredefined);
-    EXPECT_EQ(run.packages, 2);
+    EXPECT_EQ(run.packages, 1) << "Extra, which no component needs, is dropped";
     EXPECT_EQ(run.firstComponent, "core");
     EXPECT_TRUE(run.conditionsOn);
     EXPECT_TRUE(state.Silent);

@@ -19,7 +19,7 @@ protected:
     void SetUp() override {
         TWinPackageTest::SetUp();
         if (!velk::MainWindowHandle)
-            velk::MainWindowHandle = velk::CreateMainWindow(GetModuleHandleA(nullptr), nullptr);
+            velk::MainWindowHandle = velk::CreateMainWindow(GetModuleHandleA(nullptr));
         ASSERT_NE(velk::MainWindowHandle, nullptr);
     }
 };

@@ -1,0 +1,83 @@
+/* The binary interface between the engine and its plug-in libraries: packed records of 32-bit
+   little-endian fields, stdcall functions. Plain C, so that a plug-in written in C can use it. */
+#ifndef VELK_PLUGIN_RECORDS_H
+#define VELK_PLUGIN_RECORDS_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+#define VK_ENGINE_VERSION 0x00020100
+#define VK_RECORD_VERSION 0x00010000
+#define VK_NAME_SIZE 261
+
+#if defined(_WIN32)
+#define VK_STDCALL __stdcall
+#else
+#define VK_STDCALL
+#endif
+
+typedef int32_t(VK_STDCALL* TVkEventProc)(int32_t messageId, const char* messageName, int32_t data,
+                                          void* param);
+typedef int32_t(VK_STDCALL* TVkGetMessageId)(int32_t pluginId, const char* name);
+typedef int32_t(VK_STDCALL* TVkSendCommand)(int32_t pluginId, int32_t message, void* data,
+                                            void* out, int32_t flag);
+typedef int32_t(VK_STDCALL* TVkSendCommandByName)(int32_t pluginId, const char* name, void* data,
+                                                  void* out, int32_t flag);
+
+#pragma pack(push, 1)
+
+/* Filled by the plug-in's export GetPluginInfo. */
+typedef struct TVkPluginInfo {
+    uint32_t RecordVersion;
+    uint32_t Reserved1;
+    int32_t RequiredEngineVersion;
+    char ID[VK_NAME_SIZE];
+    char Reserved2[VK_NAME_SIZE];
+    uint8_t Refused;
+    char Reserved3[4623];
+    TVkEventProc EventProc;
+} TVkPluginInfo;
+
+/* Valid only during EV_SETSTARTUPINFO. */
+typedef struct TVkStartupInfo {
+    uint32_t RecordVersion;
+    uint32_t EngineVersion;
+    int32_t PluginId;
+    char ConfigFile[VK_NAME_SIZE];
+    TVkGetMessageId GetMessageId;
+    TVkSendCommand SendCommand;
+    TVkSendCommandByName SendCommandByName;
+} TVkStartupInfo;
+
+#pragma pack(pop)
+
+typedef void(VK_STDCALL* TVkGetPluginInfo)(TVkPluginInfo* info);
+
+#if defined(_WIN32) && !defined(_WIN64)
+#ifdef __cplusplus
+#define VK_ASSERT(condition) static_assert(condition, #condition)
+#else
+#define VK_ASSERT(condition) _Static_assert(condition, #condition)
+#endif
+VK_ASSERT(sizeof(TVkPluginInfo) == 5162);
+VK_ASSERT(offsetof(TVkPluginInfo, RequiredEngineVersion) == 8);
+VK_ASSERT(offsetof(TVkPluginInfo, ID) == 12);
+VK_ASSERT(offsetof(TVkPluginInfo, Refused) == 534);
+VK_ASSERT(offsetof(TVkPluginInfo, EventProc) == 5158);
+VK_ASSERT(sizeof(TVkStartupInfo) == 285);
+VK_ASSERT(offsetof(TVkStartupInfo, ConfigFile) == 12);
+VK_ASSERT(offsetof(TVkStartupInfo, GetMessageId) == 273);
+VK_ASSERT(offsetof(TVkStartupInfo, SendCommand) == 277);
+VK_ASSERT(offsetof(TVkStartupInfo, SendCommandByName) == 281);
+#undef VK_ASSERT
+#endif
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif
