@@ -8,13 +8,8 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 wintests=$(cd "${1:-$root/build/windows-tests}" && pwd)
 program=$wintests/tests/setup/setup_timing.exe
-template=${VELK_PREFIX_TEMPLATE:-$root/build/wineprefix-template}
 [ -f "$program" ] || { echo "bench: $program not found (make windows-tests)" >&2; exit 1; }
-[ -d "$template" ] || { echo "bench: no Wine prefix template at $template (make prefix)" >&2; exit 1; }
-work=$(mktemp -d /tmp/velk-loader-bench.XXXXXX)
-trap 'wineserver -k >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
-cp -a "$template" "$work/prefix"
-export WINEPREFIX=$work/prefix WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+source "$(dirname "$0")/fresh-prefix.sh"
 wineserver -p
 wine "$program" >/dev/null # the first run loads Wine's own libraries
 times=$(for _ in $(seq "${2:-30}"); do wine "$program" | tr -d '\r'; done)
