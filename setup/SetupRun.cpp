@@ -6,6 +6,7 @@
 #include "platform/StrUtils.h"
 #include "platform/epFileUtils.h"
 #include "platform/epFullPath.h"
+#include "platform/epNTSecurity.h"
 #include "platform/epRegIni.h"
 #include "platform/epUtils.h"
 #include "platform/win/WindowsSupport.h"
@@ -15,6 +16,7 @@
 #include "plugins/Msg.h"
 #include "plugins/VKPlugins.h"
 #include "setup/CommandLine.h"
+#include "setup/LaunchConditions.h"
 #include "setup/MainWnd.h"
 #include "setup/Presetup.h"
 
@@ -68,12 +70,14 @@ void TSetupRun::StartModules() {
         RaiseEvent(EV_INSTALLTYPECHANGED, AsData(type.ID.c_str()), nullptr, TStopMode::All);
     };
     InitPluginHost(db);
+    InitNTSecurity();
     ClearAbortRequest();
     GetPackageFolder = AskPackageFolder;
 }
 
 void TSetupRun::StopModules() {
     GetPackageFolder = nullptr;
+    DoneNTSecurity();
     DonePluginHost();
     DoneEvaluator();
     state_.Database.reset();
@@ -105,6 +109,8 @@ void TSetupRun::Body() {
     if (!LoadPackagePlugins(*db.Packages->Items(0)))
         return;
     ApplyDefaultSelection(db);
+    if (!CheckLaunchConditions(db))
+        return;
     if (!RunDialogs())
         return;
     PrepareFurtherPackages();

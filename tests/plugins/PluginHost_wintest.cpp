@@ -242,6 +242,8 @@ TEST_F(PluginHostTest, AWholeRunTheCommandsInBothProtocolsAndRelayedMessages) {
         sequence += e + "\n";
     const char* const inOrder[] = {
         "alpha 17 EV_INSTALLTYPECHANGED data=mini\nbeta 17 EV_INSTALLTYPECHANGED data=mini\n",
+        // the launch conditions ask every plug-in until one refuses
+        "alpha 20 EV_CHECKLAUNCHCONDITIONS data=0\nbeta 20 EV_CHECKLAUNCHCONDITIONS data=0\n",
         "alpha 4 EV_START data=0\n",
         "beta 4097 pong data=from-thread\n",
         "alpha 7 EV_LANGUAGECHANGED data=XYZ\nbeta 7 EV_LANGUAGECHANGED data=XYZ\n",
@@ -350,6 +352,7 @@ TEST_F(PluginHostTest, LeavingTheDialogsEndsTheRunAndALoadRefusalUnloadsAtOnce) 
         "beta 16 EV_FEATURESTATECHANGED data=docs",
         "beta 16 EV_FEATURESTATECHANGED data=base",
         "beta 17 EV_INSTALLTYPECHANGED data=mini",
+        "beta 20 EV_CHECKLAUNCHCONDITIONS data=0",
         "beta 4 EV_START data=0",
         "beta 6 EV_SHOWDIALOGS data=0",
     };
