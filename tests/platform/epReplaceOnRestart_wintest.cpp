@@ -10,6 +10,7 @@
 #include "platform/win/epRegIniApi.h"
 #include "platform/win/epReplaceOnRestartApi.h"
 
+#include <cstring>
 #include <vector>
 
 namespace velk {
@@ -76,6 +77,38 @@ TEST(ReplaceOnRestartWinTest, NtFamilyRecordsPendingOperations) {
          {dest, std::string(), source, dest, scratch / "old.tmp", std::string()})
         expected.push_back(name.empty() ? name : "\\??\\" + name);
     EXPECT_EQ(PendingRenames(), expected);
+}
+
+// The system family decides the way: run as Windows 98 and as Windows XP.
+TEST(ReplaceOnRestartWinTest, EmulatedSystemChoosesTheWay) {
+    TScratchFolder scratch;
+    std::string source = scratch / "new.dll", restartFile = WindowsFile("wininit.ini");
+    WriteBytes(source, "new");
+    std::string shortSource = ShortNameOf(source);
+    struct {
+        const char* wine;
+        std::string restartText;
+        size_t pendingAdded;
+    } cases[] = {{"win98", "[Rename]\r\nNUL=" + shortSource + "\r\n", 0}, {"winxp", "", 2}};
+    for (const auto& c : cases) {
+        HKEY key;
+        ASSERT_EQ(::RegCreateKeyExA(HKEY_CURRENT_USER,
+                                    "Software\\Wine\\AppDefaults\\velk_replace_on_restart.exe", 0,
+                                    nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr),
+                  ERROR_SUCCESS);
+        ::RegSetValueExA(key, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(c.wine),
+                         DWORD(strlen(c.wine) + 1));
+        ::RegCloseKey(key);
+        ::DeleteFileA(restartFile.c_str());
+        size_t pending = PendingRenames().size();
+        EXPECT_EQ(test::RunProgram("\"" + test::BesideTest("velk_replace_on_restart.exe") +
+                                   "\" \"" + source + "\""),
+                  0)
+            << c.wine;
+        EXPECT_EQ(ReadBytes(restartFile), c.restartText) << c.wine;
+        EXPECT_EQ(PendingRenames().size(), pending + c.pendingAdded) << c.wine;
+    }
+    ::DeleteFileA(restartFile.c_str());
 }
 
 class ReplaceOnRestart9xWinTest : public ::testing::Test {
