@@ -29,16 +29,5 @@ TEST(ReplaceOnRestartTest, EntriesGoToTheFirstEmptyLineOfTheRenameSection) {
         EXPECT_EQ(PlaceRenameEntries(c.old, entries), c.expected) << testing::PrintToString(c.old);
 }
 
-TEST(ReplaceOnRestartTest, EntriesAndRenameBackCommand) {
-    EXPECT_EQ(RenameEntries("C:\\TMP\\A.DLL", ""), TLines{"NUL=C:\\TMP\\A.DLL"});
-    EXPECT_EQ(
-        RenameEntries("C:\\TMP\\A.DLL", "C:\\PROGRA~1\\LONGNA~1.DLL"),
-        (TLines{"NUL=C:\\PROGRA~1\\LONGNA~1.DLL", "C:\\PROGRA~1\\LONGNA~1.DLL=C:\\TMP\\A.DLL"}));
-    EXPECT_EQ(RenameBackValueName("C:\\PROGRA~1\\LONGNA~1.DLL"),
-              "Rename C:\\PROGRA~1\\LONGNA~1.DLL");
-    EXPECT_EQ(RenameBackCommand("C:\\PROGRA~1\\LONGNA~1.DLL", "Long Name.dll"),
-              "command.com /c ren C:\\PROGRA~1\\LONGNA~1.DLL \"Long Name.dll\"");
-}
-
 } // namespace
 } // namespace velk
