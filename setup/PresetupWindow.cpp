@@ -18,8 +18,7 @@ constexpr COLORREF PictureKeyColour = 0x00FF00;
 struct {
     HWND Window = nullptr;
     HWND Progress = nullptr;
-    TPicture Picture;
-    bool Dialog = false;
+    TPicture Picture; // none for the dialog form
 } Preparation;
 
 INT_PTR CALLBACK PresetupDialogProc(HWND, UINT, WPARAM, LPARAM) {
@@ -45,7 +44,6 @@ void CreateOnPicture() {
 void CreateDialogForm(HWND owner, HINSTANCE resources, const std::string& packageName) {
     Preparation.Window =
         CreateDialogParamA(resources, "DLG_PRESETUP", owner, PresetupDialogProc, 0);
-    Preparation.Dialog = Preparation.Window != nullptr;
     Preparation.Progress = GetDlgItem(Preparation.Window, DialogProgressId);
     SetPreparationCaption(packageName);
 }
@@ -92,7 +90,7 @@ bool PreparationWindowVisible() {
 }
 
 void SetPreparationCaption(const std::string& packageName) {
-    if (Preparation.Dialog)
+    if (Preparation.Window && !Preparation.Picture)
         SetWindowTextA(Preparation.Window,
                        Format("Preparing \"%s\" package...", packageName.c_str()).c_str());
 }
@@ -107,7 +105,6 @@ void ClosePreparationWindow() {
         DestroyWindow(Preparation.Window);
     FreePicture(Preparation.Picture);
     Preparation.Window = Preparation.Progress = nullptr;
-    Preparation.Dialog = false;
 }
 
 } // namespace velk

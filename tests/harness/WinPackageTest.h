@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "platform/win/WindowsSupport.h"
 
@@ -34,6 +35,31 @@ inline void WriteBytes(const std::string& path, const std::string& data) {
 inline std::string Text(std::string text) {
     text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
     return text;
+}
+
+// Names of the entries of a folder (given with a trailing backslash), "." and ".." left out.
+inline std::vector<std::string> FolderEntries(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA((folder + "*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        const std::string name = data.cFileName;
+        if (name != "." && name != "..")
+            names.push_back(name);
+    } while (FindNextFileA(find, &data));
+    FindClose(find);
+    return names;
+}
+
+// The Windows version Wine reports to the programs started from now on ("winxp", "win98", ...).
+inline void SetWineVersion(const char* version) {
+    HKEY wine;
+    ASSERT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, "Software\\Wine", &wine), 0);
+    RegSetValueExA(wine, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version),
+                   DWORD(strlen(version) + 1));
+    RegCloseKey(wine);
 }
 
 class TWinPackageTest : public ::testing::Test {

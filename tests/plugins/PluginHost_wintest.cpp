@@ -128,19 +128,7 @@ protected:
             lines.push_back(line);
         return lines;
     }
-    bool TempIsEmpty() {
-        WIN32_FIND_DATAA data;
-        HANDLE find = FindFirstFileA(Path("temp\\*").c_str(), &data);
-        bool empty = true;
-        if (find == INVALID_HANDLE_VALUE)
-            return true;
-        do {
-            const std::string name = data.cFileName;
-            empty = empty && (name == "." || name == "..");
-        } while (FindNextFileA(find, &data));
-        FindClose(find);
-        return empty;
-    }
+    bool TempIsEmpty() { return velk::test::FolderEntries(Path("temp\\")).empty(); }
 };
 
 // The events in order as "ID NUMBER NAME DATA", each checked to have come on the main thread.

@@ -20,15 +20,8 @@ protected:
     void TearDown() override {
         SetEnvironmentVariableA("VELK_PROBE_LOG", nullptr);
         SetEnvironmentVariableA("VELK_PROBE_SCRIPT", nullptr);
-        SetWindowsVersion("win7");
+        velk::test::SetWineVersion("win7");
         TWinPackageTest::TearDown();
-    }
-    static void SetWindowsVersion(const char* version) {
-        HKEY wine;
-        ASSERT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, "Software\\Wine", &wine), 0);
-        RegSetValueExA(wine, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version),
-                       DWORD(strlen(version) + 1));
-        RegCloseKey(wine);
     }
     // A main package with the conditions and the test plug-in.
     std::string Package(const std::string& name, const std::string& variables) {
@@ -104,7 +97,7 @@ TEST_F(LaunchConditionsTest, EachEmulatedSystemPassesOrIsWarnedAsItsVersionSays)
         const std::pair<const char*, const std::string*> systems[] = {
             {"winxp", &c.winxp}, {"win2k", &c.win2k}, {"nt40", &c.nt40}, {"win98", &c.win98}};
         for (const auto& [version, warning] : systems) {
-            SetWindowsVersion(version);
+            velk::test::SetWineVersion(version);
             const auto [shown, started] = Run(exe, !warning->empty());
             EXPECT_EQ(shown, *warning) << version << " " << c.supported << "/" << c.minimum;
             EXPECT_EQ(started, warning->empty())

@@ -95,17 +95,7 @@ protected:
     // Nothing but the (created) temporary folder itself is left.
     void ExpectTempEmpty(const std::string& what) {
         EXPECT_NE(GetFileAttributesA(temp_.c_str()), INVALID_FILE_ATTRIBUTES) << what;
-        WIN32_FIND_DATAA entry;
-        HANDLE find = FindFirstFileA((temp_ + "*").c_str(), &entry);
-        int entries = 0;
-        if (find != INVALID_HANDLE_VALUE) {
-            do
-                entries +=
-                    std::string(entry.cFileName) != "." && std::string(entry.cFileName) != "..";
-            while (FindNextFileA(find, &entry));
-            FindClose(find);
-        }
-        EXPECT_EQ(entries, 0) << what;
+        EXPECT_TRUE(velk::test::FolderEntries(temp_).empty()) << what;
     }
 
     std::string temp_, savedTemp_;

@@ -208,11 +208,7 @@ TEST_F(PreparationWindowsTest, ASplashBelowFullOpacityIsBlendedOnWindows2000AndX
                                         PictureFile(120, 60, [&](int, int) { return system.rgb; }) +
                                             SplashSettings(2, -1, 50),
                                         "", 1);
-        HKEY wine;
-        ASSERT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, "Software\\Wine", &wine), 0);
-        RegSetValueExA(wine, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(system.version),
-                       DWORD(strlen(system.version) + 1));
-        RegCloseKey(wine);
+        velk::test::SetWineVersion(system.version);
         Launch(exe, "");
         HWND window = WaitFor("VKSplashWindow");
         ASSERT_NE(window, nullptr) << system.version;

@@ -50,22 +50,6 @@ protected:
         SetEnvironmentVariableA("TMP", folder.c_str());
         SetEnvironmentVariableA("TEMP", folder.c_str());
     }
-    // Names of the entries of a folder, "." and ".." left out.
-    static std::vector<std::string> Entries(const std::string& folder) {
-        std::vector<std::string> names;
-        WIN32_FIND_DATAA data;
-        HANDLE find = FindFirstFileA((folder + "*").c_str(), &data);
-        if (find == INVALID_HANDLE_VALUE)
-            return names;
-        do {
-            std::string name = data.cFileName;
-            if (name != "." && name != "..")
-                names.push_back(name);
-        } while (FindNextFileA(find, &data));
-        FindClose(find);
-        return names;
-    }
-
     std::string savedTmp_, base_, temp_;
 };
 
@@ -216,7 +200,7 @@ TEST_F(PackageRunTest, TheShippedProgramRunsItsPackageAndLeavesNothingBehind) {
     for (const char* arguments : {"", "/S", "-s extra \"two words\""}) {
         // a run that stopped on a box would be ended after two minutes with another code
         EXPECT_EQ(Start("\"" + package + "\" " + arguments, nullptr), 0u) << arguments;
-        EXPECT_TRUE(Entries(temp_).empty()) << arguments;
+        EXPECT_TRUE(velk::test::FolderEntries(temp_).empty()) << arguments;
     }
 }
 
@@ -227,7 +211,7 @@ TEST_F(PackageRunTest, TheBundledSampleBuildsIntoAPackageThatRuns) {
           &built);
     ASSERT_EQ(built.exitCode, 0u) << built.err;
     EXPECT_EQ(Start("\"" + Path("VelkSample.exe") + "\" /S", nullptr), 0u);
-    EXPECT_TRUE(Entries(temp_).empty());
+    EXPECT_TRUE(velk::test::FolderEntries(temp_).empty());
 }
 
 TEST_F(PackageRunTest, TheShippedProgramWithoutAPackageSaysSo) {
@@ -236,7 +220,7 @@ TEST_F(PackageRunTest, TheShippedProgramWithoutAPackageSaysSo) {
     EXPECT_EQ(box.Text, std::string("Invalid package size!\r\rPackage \"") + VELK_SETUP_EXE +
                             "\" has been corrupted, installation impossible.");
     EXPECT_EQ(box.Icon, "stop");
-    EXPECT_TRUE(Entries(temp_).empty());
+    EXPECT_TRUE(velk::test::FolderEntries(temp_).empty());
 }
 
 TEST_F(PackageRunTest, TheShippedProgramRefusesDamagedPackagesWithTheirBoxes) {
@@ -253,7 +237,7 @@ TEST_F(PackageRunTest, TheShippedProgramRefusesDamagedPackagesWithTheirBoxes) {
         ASSERT_TRUE(box.Found);
         EXPECT_EQ(box.Text, "Invalid package size!\r\rPackage \"" + Path("Bad.exe") +
                                 "\" has been corrupted, installation impossible.");
-        EXPECT_TRUE(Entries(temp_).empty());
+        EXPECT_TRUE(velk::test::FolderEntries(temp_).empty());
     }
 
     // an entry renamed to climb out of the package folder
@@ -268,7 +252,7 @@ TEST_F(PackageRunTest, TheShippedProgramRefusesDamagedPackagesWithTheirBoxes) {
     EXPECT_EQ(box.Text.find("Package \"Bad\" holds the file name \"..\\..\\..\\..\\note.txt\""), 0u)
         << box.Text;
     EXPECT_EQ(preparation.Result().Text, "Can't prepare main package!");
-    EXPECT_TRUE(Entries(temp_).empty());
+    EXPECT_TRUE(velk::test::FolderEntries(temp_).empty());
     EXPECT_FALSE(velk::FileExists(temp_ + "note.txt"));
 
     // main.pdb dated a day off: deciphered under the wrong key it is no XML
@@ -286,7 +270,7 @@ TEST_F(PackageRunTest, TheShippedProgramRefusesDamagedPackagesWithTheirBoxes) {
     EXPECT_NE(parseError.Text.find("\\Bad\\main.pdb\" is missing or cannot be deciphered."),
               std::string::npos)
         << parseError.Text;
-    EXPECT_TRUE(Entries(temp_).empty());
+    EXPECT_TRUE(velk::test::FolderEntries(temp_).empty());
 }
 
 } // namespace
