@@ -71,8 +71,13 @@ static const char* Setting(const char* name, char* value, DWORD size) {
 static void Log(const char* format, ...) {
     char buffer[MAX_PATH];
     const char* path = Setting("VELK_PROBE_LOG", buffer, sizeof buffer);
-    FILE* file = path ? fopen(path, "ab") : NULL;
+    FILE* file = NULL;
     va_list args;
+    int attempt;
+    /* Retried: a line lost to a moment's refusal to open would fail a test for the wrong reason. */
+    for (attempt = 0; path && !file && attempt < 100; ++attempt)
+        if (!(file = fopen(path, "ab")))
+            Sleep(10);
     if (!file)
         return;
     fprintf(file, "%s ", Id);

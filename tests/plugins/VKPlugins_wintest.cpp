@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <sstream>
 #include <thread>
@@ -79,10 +80,10 @@ TEST_F(PluginHostInProcessTest, EventsFromOtherThreadsAreServedOnTheMainThreadWh
     for (std::thread& worker : workers)
         worker.join();
     EXPECT_EQ(answers, 100);
-    int pings = 0;
-    for (const std::string& line : Log())
-        pings += line == "alpha ev 4096 PING data=x param=00000000 main=1";
-    EXPECT_EQ(pings, 50);
+    const std::vector<std::string> log = Log();
+    EXPECT_EQ(std::count(log.begin(), log.end(), "alpha ev 4096 PING data=x param=00000000 main=1"),
+              50)
+        << ::testing::PrintToString(log);
 }
 
 TEST_F(PluginHostInProcessTest, StatusTextsAndTheErrorBoxOwnedByThePluginsActiveWindow) {
