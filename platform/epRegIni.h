@@ -26,8 +26,9 @@ extern bool IniStripQuotes;
 TepIniFile* GetIniFile(const std::string& FileName, bool ReadOnly);
 // Frees the cached object, writing its pending changes.
 void DropIniFile(const std::string& FileName);
-// Frees every cached object, writing pending changes; also done when the program ends.
-void FlushIniFiles();
+// Frees every cached object, writing pending changes; also done when the program ends. The
+// names of the files whose changes could not be written, and are lost.
+std::vector<std::string> FlushIniFiles();
 
 std::string IniReadString(const std::string& FileName, std::string_view Section,
                           std::string_view Ident, const std::string& Default);

@@ -48,10 +48,17 @@ void DropIniFile(const std::string& FileName) {
         files.erase(it);
 }
 
-void FlushIniFiles() {
+std::vector<std::string> FlushIniFiles() {
     TIniFiles& files = CachedFiles();
-    while (!files.empty())
+    std::vector<std::string> failed;
+    while (!files.empty()) {
+        TepIniFile& file = *files.begin()->second;
+        file.UpdateFile();
+        if (file.Modified())
+            failed.push_back(file.FileName());
         files.erase(files.begin());
+    }
+    return failed;
 }
 
 std::string IniReadString(const std::string& FileName, std::string_view Section,

@@ -53,6 +53,71 @@ typedef struct TVkStartupInfo {
     TVkSendCommandByName SendCommandByName;
 } TVkStartupInfo;
 
+/* Items of the installation, the pointer parameter of the item events; the item kind is in the
+   high word of the numeric parameter. Texts are expanded and valid during the event. Action: 0
+   add or install, 1 remove. */
+enum {
+    VK_ITEM_FILE,
+    VK_ITEM_REGISTRY,
+    VK_ITEM_INI,
+    VK_ITEM_SHORTCUT,
+    VK_ITEM_COMSERVER,
+    VK_ITEM_FONT,
+    VK_ITEM_APPLICATION
+};
+
+typedef struct TVkFileItem {
+    const char* FileName;
+    int32_t Size;
+    int32_t Date; /* DOS date (high word) and time */
+    int32_t Attributes;
+    int32_t Action;
+} TVkFileItem;
+
+typedef struct TVkRegistryItem {
+    const char* Key;
+    const char* Name;
+    const char* Value;
+    int32_t Type; /* 0 text, 1 number, 2 binary */
+    int32_t Action;
+} TVkRegistryItem;
+
+typedef struct TVkIniItem {
+    const char* File;
+    const char* Section;
+    const char* Name;
+    const char* Value;
+    int32_t Action;
+} TVkIniItem;
+
+typedef struct TVkShortcutItem {
+    const char* Name; /* without ".lnk" */
+    const char* CmdLine;
+    const char* Arg;
+    const char* WorkDir;
+    int32_t ShowCmd; /* 0 normal, 1 minimised, 2 maximised */
+    const char* IconFile;
+    int32_t Icon;
+    int32_t Hotkey;
+    const char* Description;
+    int32_t Action;
+} TVkShortcutItem;
+
+/* COM servers and fonts. */
+typedef struct TVkRegisteredFileItem {
+    const char* FileName;
+    int32_t Action;
+} TVkRegisteredFileItem;
+
+typedef struct TVkApplicationItem {
+    const char* CmdLine;
+    const char* Arg;
+    const char* WorkDir;
+    int32_t ShowCmd; /* 0 normal, 1 minimised, 2 maximised, 3 hidden */
+    const char* Msg;
+    int32_t When; /* 0 before install, 1 after install, 2 before uninstall, 3 after uninstall */
+} TVkApplicationItem;
+
 #pragma pack(pop)
 
 typedef void(VK_STDCALL* TVkGetPluginInfo)(TVkPluginInfo* info);
@@ -73,6 +138,9 @@ VK_ASSERT(offsetof(TVkStartupInfo, ConfigFile) == 12);
 VK_ASSERT(offsetof(TVkStartupInfo, GetMessageId) == 273);
 VK_ASSERT(offsetof(TVkStartupInfo, SendCommand) == 277);
 VK_ASSERT(offsetof(TVkStartupInfo, SendCommandByName) == 281);
+VK_ASSERT(sizeof(TVkFileItem) == 20);
+VK_ASSERT(sizeof(TVkShortcutItem) == 40);
+VK_ASSERT(sizeof(TVkApplicationItem) == 24);
 #undef VK_ASSERT
 #endif
 

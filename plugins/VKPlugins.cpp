@@ -210,7 +210,8 @@ int32_t SendToPlugin(TPlugin& plugin, int32_t number, int32_t data, void* param)
 }
 
 int32_t DispatchEvent(int32_t exceptId, int32_t number, int32_t data, void* param, TStopMode mode) {
-    if (!Host.List)
+    // Nobody to ask: no need to trouble the main thread.
+    if (!Host.List || Host.List->Count() == 0)
         return 0;
     if (IsMainThread())
         return DispatchHere(exceptId, number, data, param, mode);

@@ -3,6 +3,7 @@
 #include "database/VKSelection.h"
 #include "database/VKVariables.h"
 #include "expressions/EvaluatorSetup.h"
+#include "install/Install.h"
 #include "platform/StrUtils.h"
 #include "platform/epFileUtils.h"
 #include "platform/epFullPath.h"
@@ -113,7 +114,40 @@ void TSetupRun::Body() {
         return;
     if (!RunDialogs())
         return;
-    PrepareFurtherPackages();
+    if (!PrepareFurtherPackages())
+        return;
+    MergeComponents();
+    if (RaiseEvent(EV_BEFOREINSTALL, 0, nullptr, TStopMode::First) != 0)
+        return;
+    state_.InstallResult = RunInstall(db, {state_.WorkFolder, state_.ScratchFolder});
+    if (!state_.InstallResult)
+        return;
+    RaiseEvent(EV_AFTERINSTALL, 0, nullptr, TStopMode::All);
+    if (RaiseEvent(EV_SHOWDIALOGS, 1, nullptr, TStopMode::First) == 0)
+        state_.RebootRequest = GetVariableBool(&db, "Reboot", false);
+}
+
+void TSetupRun::MergeComponents() {
+    TvkMainDatabase& db = *state_.Database;
+    if (!db.Components)
+        return;
+    for (int i = 0; i < db.Components->Count(); ++i) {
+        TvkComponent& stub = *db.Components->Items(i);
+        const TvkPackage* package = db.Packages->FindPackage(stub.Package);
+        if (package == nullptr || !package->Components)
+            continue;
+        for (int j = 0; j < package->Components->Count(); ++j) {
+            const TvkComponent& full = *package->Components->Items(j);
+            if (SameText(full.ID(), stub.ID())) {
+                // Definitions do not name their own package: the stub's link is kept.
+                const std::string packageName = stub.Package;
+                stub.Assign(full);
+                if (stub.Package.empty())
+                    stub.Package = packageName;
+                break;
+            }
+        }
+    }
 }
 
 bool TSetupRun::OpenMainWindow() {

@@ -40,6 +40,8 @@ protected:
     // The components the dialogs chose, and the further packages they need with their plug-ins;
     // false after a box when the run cannot go on.
     bool PrepareFurtherPackages();
+    // The package databases' definitions of the chosen components take the stubs' places.
+    void MergeComponents();
 
     TRunState& state_;
 

@@ -103,8 +103,17 @@ TEST_F(IniCacheTest, FreeFunctionsReadThroughTheCache) {
     EXPECT_EQ(values, (Strings{"x=1", "y=2"}));
 
     IniWriteSectionValues("./f.ini", "B", {"x=5", "=erase?", "z"});
-    FlushIniFiles();
+    EXPECT_TRUE(FlushIniFiles().empty());
     EXPECT_EQ(ReadBytes("F.INI"), "[A]\r\nn=$10\r\nbad=1x\r\n\r\n[B]\r\nx=5\r\nz=\r\n\r\n");
+}
+
+TEST_F(IniCacheTest, FlushNamesTheFilesWhoseChangesCouldNotBeWritten) {
+    // A folder that cannot be made: its would-be parent is a file.
+    WriteBytes("PLAIN", "");
+    IniWriteString("./plain/a.ini", "S", "k", "lost");
+    IniWriteString("./b.ini", "S", "k", "kept");
+    EXPECT_EQ(FlushIniFiles(), (Strings{"./PLAIN/A.INI"}));
+    EXPECT_EQ(ReadBytes("B.INI"), "[S]\r\nk=kept\r\n\r\n");
 }
 
 TEST_F(IniCacheTest, SpellingsOfOnePathAreIndependentObjects) {

@@ -241,11 +241,14 @@ TEST_F(PluginHostTest, AWholeRunTheCommandsInBothProtocolsAndRelayedMessages) {
         "beta 6 EV_SHOWDIALOGS data=0\n",
         "gamma 1 EV_SETSTARTUPINFO data=startup(00010000,00020100,3,[])\n"
         "gamma 2 EV_LOAD data=0\ngamma 7 EV_LANGUAGECHANGED data=XYZ\n",
-        "alpha 5 EV_FINISH data=0\n",
+        // nothing to install but a successful installation all the same
+        "alpha 8 EV_BEFOREINSTALL data=0\n",
+        "gamma 9 EV_AFTERINSTALL data=0\nalpha 6 EV_SHOWDIALOGS data=1\n",
+        "alpha 5 EV_FINISH data=1\n",
         "beta 4096 PING data=first\n",
         "beta 4096 PING data=all\ngamma 4096 PING data=all\n",
-        "beta 5 EV_FINISH data=0\n",
-        "gamma 5 EV_FINISH data=0\nalpha 4096 PING data=from-gamma\nbeta 4096 PING "
+        "beta 5 EV_FINISH data=1\n",
+        "gamma 5 EV_FINISH data=1\nalpha 4096 PING data=from-gamma\nbeta 4096 PING "
         "data=from-gamma\n",
         "gamma 3 EV_UNLOAD data=0\nbeta 3 EV_UNLOAD data=0\nalpha 3 EV_UNLOAD data=0\n",
     };

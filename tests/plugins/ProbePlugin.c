@@ -309,7 +309,7 @@ static int32_t Perform(const char* action) {
 
 /* The item records of events 12 to 14, by kind: t a text, n a number. */
 static const char* const ItemLayouts[] = {"tnnnn", "tttnn", "ttttn", "ttttntnntn",
-                                          "tn",    "",      "tttntn"};
+                                          "tn",    "tn",    "tttntn"};
 
 static void DescribeItem(char* out, size_t size, int32_t data, const void* param) {
     unsigned kind = (uint32_t)data >> 16;

@@ -1,0 +1,114 @@
+#include "install/Install.h"
+
+#include <windows.h>
+
+#include <exception>
+
+#include "database/VKVariables.h"
+#include "install/InstallLog.h"
+#include "install/ItemEvents.h"
+#include "install/UninstallRegistration.h"
+#include "platform/StrUtils.h"
+#include "platform/epFileUtils.h"
+#include "plugins/ErrorBox.h"
+#include "plugins/InstallControl.h"
+#include "plugins/Msg.h"
+#include "plugins/VKPlugins.h"
+
+namespace velk {
+
+namespace {
+
+struct TWorker {
+    TFileInstaller* Installer;
+    bool Result = false;
+    bool Crashed = false;
+};
+
+DWORD WINAPI InstallFiles(void* parameter) {
+    auto& worker = *static_cast<TWorker*>(parameter);
+    try {
+        worker.Result = worker.Installer->InstallAll();
+    } catch (const std::exception&) {
+        // A fault in one item fails the phase; it never takes the process down.
+        worker.Crashed = true;
+    }
+    return worker.Result ? 1 : 0;
+}
+
+// A message of the language file; the English text when the file lacks it.
+std::string LanguageMessage(int number, const char* english, const std::string& argument = {}) {
+    const std::string text = GetMessageText(number, {argument});
+    return text.empty() ? Format(english, argument.c_str()) : text;
+}
+
+// Serves window messages, and with them the events the worker sends, until it ends.
+void WaitForThread(HANDLE thread) {
+    while (MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+    }
+}
+
+// The file phase's work; false after its box, or silently after the user's abort.
+bool InstallFiles(TFileInstaller& installer) {
+    installer.RemoveFiles();
+    TWorker worker{&installer};
+    HANDLE thread = CreateThread(nullptr, 0, InstallFiles, &worker, 0, nullptr);
+    if (thread == nullptr) {
+        worker.Result = InstallFiles(&worker) != 0;
+    } else {
+        SetInstallWorker(thread);
+        WaitForThread(thread);
+        SetInstallWorker(nullptr);
+        CloseHandle(thread);
+    }
+    if (worker.Result || installer.UserAborted())
+        return worker.Result;
+    ErrorBox("Unpacking error",
+             LanguageMessage(11, "Cannot install file \"%s\"!", installer.FailedPath()));
+    return false;
+}
+
+} // namespace
+
+bool RunInstall(TvkMainDatabase& db, const TFileFolders& folders) {
+    ClearAbortRequest();
+    bool success = true;
+    const std::string installFolder =
+        IncludeTrailingBackslash(GetVariable(&db, "InstallPath", "%Windows%"));
+    const bool uninstall = GetVariableBool(&db, "Uninstall", false);
+    TInstallLog& log = InstallLog();
+    log.Start(GetVariable(&db, "LogFile", installFolder + "install.log"), uninstall);
+
+    if (GetVariableBool(&db, "RemoveOldReferences", false) && FileExists(log.Path())) {
+        ShowStatusText(LanguageMessage(16, "Removing references to the previous version..."));
+        RemoveOldReferences(log.Path());
+        HideStatusText();
+    }
+
+    TFileInstaller installer(db, folders);
+    if (RaiseEvent(EV_BEFOREPROCESSITEMS, KindParameter(TItemKind::Files), nullptr,
+                   TStopMode::First) == 0) {
+        success = InstallFiles(installer);
+        if (success && log.On() && !CopyUninstaller(db.Packages->Items(0)->Folder, installFolder)) {
+            ErrorBox("Error", "Cannot copy uninstaller!");
+            return false;
+        }
+        RaiseEvent(EV_AFTERPROCESSITEMS, KindParameter(TItemKind::Files), nullptr, TStopMode::All);
+    }
+
+    if (success && log.On())
+        RegisterUninstall(db, installFolder);
+    // An uninstall entry must not point at a log that is missing or short.
+    if (!log.Save()) {
+        ErrorBox("Error", Format("Cannot write the install log \"%s\"!", log.Path().c_str()));
+        return false;
+    }
+    return success;
+}
+
+} // namespace velk

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+
+#include "database/VKClasses.h"
+
+namespace velk {
+
+// What an uninstallable installation leaves for its uninstaller and for the next installation of
+// the product, beside the entries the phases log.
+
+// Removes what the log of an earlier installation at the same path created that a new
+// installation replaces: shortcuts, empty created folders, the product's uninstall key.
+void RemoveOldReferences(const std::string& logPath);
+
+// Copies "Uninstall.exe" from the package folder into the install folder unless the one there
+// is as new; false when the copy failed.
+bool CopyUninstaller(const std::string& packageFolder, const std::string& installFolder);
+
+// Lists the product among the installed programs (when its uninstaller is in place) and writes
+// the texts the uninstaller shows.
+void RegisterUninstall(TvkMainDatabase& db, const std::string& installFolder);
+
+} // namespace velk
