@@ -9,7 +9,7 @@ native_packages=(
   g++-mingw-w64-i686 binutils-mingw-w64-i686 libz-mingw-w64-dev
   wine wine32:i386 xvfb xauth
   cabextract gcab osslsigncode openssl fonts-dejavu-core
-  imagemagick x11-utils xcompmgr
+  imagemagick x11-utils xcompmgr nsis
 )
 
 need_i386=0

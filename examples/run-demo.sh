@@ -20,7 +20,8 @@ temp_dir=$(find "$WINEPREFIX/drive_c/users" -maxdepth 3 -type d -iname temp | he
 before=$(find "$temp_dir" -mindepth 1 | wc -l)
 echo "demo: running the package under Wine (silent switch /S): it locates and checks itself,"
 echo "demo: extracts its setup-time files through the unpack library it carries, loads both"
-echo "demo: enciphered databases and removes its work folder at the end"
+echo "demo: enciphered databases, installs the files of its default selection and removes its"
+echo "demo: work folder at the end"
 set +e
 # A run that stops on an error box never ends by itself: give it a minute.
 timeout 60 xvfb-run -a -s "-screen 0 1024x768x24" wine "$package" /S
@@ -36,6 +37,10 @@ echo "demo: the package exited with code $code, without an error box"
 echo "demo: temporary folder held $before entries before and $after after the run" \
      "(the work folder was created and removed)"
 [ "$code" -eq 0 ] && [ "$after" -eq "$before" ] || exit 1
+installed="$WINEPREFIX/drive_c/Program Files/Velk Sample"
+[ -d "$installed" ] || { echo "demo: nothing was installed" >&2; exit 1; }
+echo "demo: it installed the chosen components into C:\\Program Files\\Velk Sample:"
+(cd "$installed" && find . -type f -printf 'demo:   %P  (%s bytes, dated %TY-%Tm-%Td %TH:%TM)\n' | sort)
 
 # The same sample run as a user sees it: its shaped splash, then the preparation window. The
 # sample's setup-time files take a moment; 40 MB of extra setup-time data keeps the window up

@@ -101,10 +101,8 @@ bool RunInstall(TvkMainDatabase& db, const TFileFolders& folders) {
         RaiseEvent(EV_AFTERPROCESSITEMS, KindParameter(TItemKind::Files), nullptr, TStopMode::All);
     }
 
-    if (success && log.On())
-        RegisterUninstall(db, installFolder);
     // An uninstall entry must not point at a log that is missing or short.
-    if (!log.Save()) {
+    if ((success && log.On() && !RegisterUninstall(db, installFolder)) || !log.Save()) {
         ErrorBox("Error", Format("Cannot write the install log \"%s\"!", log.Path().c_str()));
         return false;
     }

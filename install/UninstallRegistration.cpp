@@ -60,16 +60,13 @@ bool CopyUninstaller(const std::string& packageFolder, const std::string& instal
     return CopyFileWithProgress(source, target, nullptr, false);
 }
 
-void RegisterUninstall(TvkMainDatabase& db, const std::string& installFolder) {
+bool RegisterUninstall(TvkMainDatabase& db, const std::string& installFolder) {
     TInstallLog& log = InstallLog();
     const std::string uninstaller = installFolder + UninstallerName;
-    if (FileExists(uninstaller)) {
-        const std::string key = std::string(UninstallKey) + "\\" + GetVariable(&db, "AppID", "App");
-        WriteRegString(key, "DisplayName", GetVariable(&db, "AppName", "Application"));
-        WriteRegString(key, "UninstallString",
-                       Format("%s \"%s\"", uninstaller.c_str(), log.Path().c_str()));
+    const bool listed = FileExists(uninstaller);
+    const std::string key = std::string(UninstallKey) + "\\" + GetVariable(&db, "AppID", "App");
+    if (listed)
         log.Write(TLogSection::CreateKeys, key);
-    }
     log.WriteText("Display", "Charset", IntToStr(LanguageCharset(CurrentLanguage())));
     log.WriteText("Display", "DialogTitleFont", GetVariable(&db, "UninstallTitleFont", ""));
     std::vector<std::string> lines;
@@ -85,6 +82,15 @@ void RegisterUninstall(TvkMainDatabase& db, const std::string& installFolder) {
                 text.replace(at, std::char_traits<char>::length(lineBreak), "||");
         log.WriteText("Strings", line.substr(0, equals), text);
     }
+    // The entry goes in only once the log it points at is complete on disk.
+    if (!log.Save())
+        return false;
+    if (listed) {
+        WriteRegString(key, "DisplayName", GetVariable(&db, "AppName", "Application"));
+        WriteRegString(key, "UninstallString",
+                       Format("%s \"%s\"", uninstaller.c_str(), log.Path().c_str()));
+    }
+    return true;
 }
 
 } // namespace velk

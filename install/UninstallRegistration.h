@@ -17,8 +17,9 @@ void RemoveOldReferences(const std::string& logPath);
 // is as new; false when the copy failed.
 bool CopyUninstaller(const std::string& packageFolder, const std::string& installFolder);
 
-// Lists the product among the installed programs (when its uninstaller is in place) and writes
-// the texts the uninstaller shows.
-void RegisterUninstall(TvkMainDatabase& db, const std::string& installFolder);
+// Writes the texts the uninstaller shows, saves the log and then lists the product among the
+// installed programs (when its uninstaller is in place). False, with nothing listed, when the
+// log could not be saved.
+bool RegisterUninstall(TvkMainDatabase& db, const std::string& installFolder);
 
 } // namespace velk
