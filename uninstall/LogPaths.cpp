@@ -22,9 +22,9 @@ bool IsDeviceName(std::string_view level) {
 }
 
 bool IsSafeLevel(std::string_view level) {
-    if (level.empty() || level == "." || level == "..")
-        return false;
-    if (level.back() == '.' || level.back() == ' ')
+    // The system drops a level's trailing dots and blanks, so such a level may name another one;
+    // this also keeps out "." and "..".
+    if (level.empty() || level.back() == '.' || level.back() == ' ')
         return false;
     for (char c : level) {
         if (static_cast<unsigned char>(c) < 32)

@@ -2,50 +2,46 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 namespace velk {
 namespace {
 
 TEST(LogPaths, OnlyFullPathsWithPlainLevelsAreSafe) {
-    const struct {
-        const char* path;
-        bool safe;
-    } cases[] = {
-        {"C:\\App\\a.dll", true},
-        {"c:\\Program Files\\Firm App\\x", true},
-        {"\\\\server\\share\\App\\a.dll", true},
-        {"\\\\server\\share", false}, // the share itself
-        {"C:\\", false},
-        {"C:", false},
-        {"C:App\\a.dll", false},
-        {"\\App\\a.dll", false},
-        {"App\\a.dll", false},
-        {"a.dll", false},
-        {"", false},
-        {"C:\\App\\..\\Windows\\win.ini", false},
-        {"C:\\App\\.\\a.dll", false},
-        {"C:\\App\\..", false},
-        {"C:\\App\\.. \\a", false},
-        {"C:\\App\\a.", false},
-        {"C:\\App\\\\a.dll", false},
-        {"C:\\App\\", false},
-        {"C:/App/a.dll", false},
-        {"C:\\App\\a.dll:stream", false},
-        {"\\\\?\\C:\\App\\a.dll", false},
-        {"\\\\.\\PhysicalDrive0", false},
-        {"C:\\App\\CON", false},
-        {"C:\\App\\nul.txt", false},
-        {"C:\\App\\com1 .log", false},
-        {"C:\\App\\LPT9", false},
-        {"C:\\App\\COM10", true},
-        {"C:\\App\\CONSOLE.txt", true},
-        {"C:\\App\\a\tb", false},
-        {"C:\\App\\a*.dll", false},
-        {"C:\\App\\a?.dll", false},
-        {"C:\\App\\\"a\".dll", false},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(IsSafeLogPath(c.path), c.safe) << c.path;
+    for (const char* path :
+         {"C:\\App\\a.dll", "c:\\Program Files\\Firm App\\x", "\\\\server\\share\\App\\a.dll",
+          "C:\\App\\COM10", "C:\\App\\CONSOLE.txt"})
+        EXPECT_TRUE(IsSafeLogPath(path)) << path;
     EXPECT_TRUE(IsSafeLogPath("C:\\" + std::string(256, 'a')));
+    const char* const unsafe[] = {"\\\\server\\share",
+                                  "C:\\",
+                                  "C:",
+                                  "C:App\\a.dll",
+                                  "\\App\\a.dll",
+                                  "App\\a.dll",
+                                  "a.dll",
+                                  "",
+                                  "C:\\App\\..\\Windows\\win.ini",
+                                  "C:\\App\\.\\a.dll",
+                                  "C:\\App\\..",
+                                  "C:\\App\\.. \\a",
+                                  "C:\\App\\a.",
+                                  "C:\\App\\\\a.dll",
+                                  "C:\\App\\",
+                                  "C:/App/a.dll",
+                                  "C:\\App\\a.dll:stream",
+                                  "\\\\?\\C:\\App\\a.dll",
+                                  "\\\\.\\PhysicalDrive0",
+                                  "C:\\App\\CON",
+                                  "C:\\App\\nul.txt",
+                                  "C:\\App\\com1 .log",
+                                  "C:\\App\\LPT9",
+                                  "C:\\App\\a\tb",
+                                  "C:\\App\\a*.dll",
+                                  "C:\\App\\a?.dll",
+                                  "C:\\App\\\"a\".dll"};
+    for (const char* path : unsafe)
+        EXPECT_FALSE(IsSafeLogPath(path)) << path;
     EXPECT_FALSE(IsSafeLogPath("C:\\" + std::string(257, 'a')));
 }
 

@@ -15,28 +15,13 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
+// "kind path [name]", with "+" after the kind when the step's flag is set.
 std::string Describe(const TUndoStep& step) {
-    switch (step.Kind) {
-    case TUndoKind::RunApp:
-        return "run " + step.App.CmdLine;
-    case TUndoKind::DeleteShortcut:
-        return "shortcut " + step.Path;
-    case TUndoKind::UnregisterServer:
-        return std::string(step.Flag ? "shared " : "") + "server " + step.Path;
-    case TUndoKind::RemoveFont:
-        return "font " + step.Name + "=" + step.Path;
-    case TUndoKind::DeleteRegValue:
-        return "value " + step.Path + " [" + step.Name + "]";
-    case TUndoKind::DeleteRegKey:
-        return std::string(step.Flag ? "whole " : "") + "key " + step.Path;
-    case TUndoKind::ReleaseShared:
-        return std::string(step.Flag ? "own " : "") + "release " + step.Path;
-    case TUndoKind::RemoveFile:
-        return "file " + step.Path;
-    case TUndoKind::RemoveFolder:
-        return "folder " + step.Path;
-    }
-    return "?";
+    static const char* const kKinds[] = {"run", "shortcut", "server", "font",  "value",
+                                         "key", "release",  "file",   "folder"};
+    const std::string& what = step.Kind == TUndoKind::RunApp ? step.App.CmdLine : step.Path;
+    return kKinds[int(step.Kind)] + std::string(step.Flag ? "+ " : " ") + what +
+           (step.Name.empty() ? "" : " [" + step.Name + "]");
 }
 
 class UninstallPlanTest : public testing::Test {
@@ -91,18 +76,18 @@ TEST_F(UninstallPlanTest, UndoesTheInstallPhasesInReverse) {
                   "run C:\\Firm\\App\\a.exe",
                   "run b.exe",
                   "shortcut C:\\Menu\\Firm\\App.lnk",
-                  "shared server C:\\WINDOWS\\system32\\shared.dll",
+                  "server+ C:\\WINDOWS\\system32\\shared.dll",
                   "server C:\\Firm\\App\\Bin\\x.dll",
-                  "font Firm Sans (TrueType)=C:\\WINDOWS\\Fonts\\f.ttf",
+                  "font C:\\WINDOWS\\Fonts\\f.ttf [Firm Sans (TrueType)]",
                   "value HKCU\\Software\\Firm [it's]",
-                  "value HKLM\\Software\\Firm\\App []",
+                  "value HKLM\\Software\\Firm\\App",
                   "value HKLM\\Software\\Firm\\App [Path]",
-                  "whole key HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\App",
+                  "key+ HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\App",
                   "key HKLM\\Software\\Firm\\App",
                   "key HKLM\\Software\\Firm",
                   "file C:\\WINDOWS\\Fonts\\f.ttf",
                   "file C:\\WINDOWS\\APP.INI",
-                  "own release C:\\WINDOWS\\system32\\shared.dll",
+                  "release+ C:\\WINDOWS\\system32\\shared.dll",
                   "file C:\\Firm\\App\\Bin\\x.dll",
                   "file C:\\Firm\\App\\app.exe",
                   "release C:\\Common\\other.dll",
