@@ -51,15 +51,17 @@ dist: native host-release windows-product windows-tests
 	@cp $(WINTESTS)/tools/velkpack/velkpack.exe dist/windows/
 	@cp $(WINPROD)/setup/setup.exe dist/windows/
 	@cp $(WINPROD)/unpack/unpack.dll dist/windows/
+	@cp $(WINPROD)/uninstall/Uninstall.exe dist/windows/
 	@cp $(WINTESTS)/demo/korvx_demo.exe dist/windows/
 	@echo "dist: $$(cd dist && find . -type f | sort | tr '\n' ' ')"
 
 build: deps dist
 
 # Installs what `make build` gathered in dist/: velkpack into PREFIX/bin, the Windows binaries
-# into PREFIX/share/velk, where velkpack finds setup.exe for a main package built without --stub.
+# into PREFIX/share/velk, where velkpack finds setup.exe for a main package built without --stub
+# and the Uninstall.exe beside it.
 DIST_FILES := dist/linux/velkpack dist/windows/setup.exe dist/windows/unpack.dll \
-  dist/windows/velkpack.exe
+  dist/windows/velkpack.exe dist/windows/Uninstall.exe
 install:
 	@for f in $(DIST_FILES); do \
 	  [ -f "$$f" ] || { echo "install: $$f is missing: run make build first" >&2; exit 1; }; \
@@ -67,8 +69,8 @@ install:
 	@install -d "$(DESTDIR)$(PREFIX)/bin" "$(DESTDIR)$(PREFIX)/share/velk"
 	@install -m 755 dist/linux/velkpack "$(DESTDIR)$(PREFIX)/bin/velkpack"
 	@install -m 644 dist/windows/setup.exe dist/windows/unpack.dll dist/windows/velkpack.exe \
-	  "$(DESTDIR)$(PREFIX)/share/velk/"
-	@echo "installed: $(DESTDIR)$(PREFIX)/bin/velkpack, $(DESTDIR)$(PREFIX)/share/velk/{setup.exe,unpack.dll,velkpack.exe}"
+	  dist/windows/Uninstall.exe "$(DESTDIR)$(PREFIX)/share/velk/"
+	@echo "installed: $(DESTDIR)$(PREFIX)/bin/velkpack, $(DESTDIR)$(PREFIX)/share/velk/{setup.exe,unpack.dll,velkpack.exe,Uninstall.exe}"
 
 prefix:
 	@bash tests/harness/make-prefix.sh $(PREFIX_TEMPLATE)

@@ -21,4 +21,13 @@ bool RegisterTypeLibrary(const std::string& FileName);
 // As a server, else as a type library.
 bool RegisterComFile(const std::string& FileName);
 
+// The same in reverse, for the uninstaller. A program is started with "/UNREGSERVER", hidden,
+// and waited for, so that it can be deleted next.
+bool UnregisterDllServer(const std::string& FileName);
+bool UnregisterExeServer(const std::string& FileName);
+bool UnregisterServer(const std::string& FileName);
+// Removes the registration of the file's type library (its identity, version and locale).
+bool UnregisterTypeLibrary(const std::string& FileName);
+bool UnregisterComFile(const std::string& FileName);
+
 } // namespace velk

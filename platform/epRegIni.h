@@ -103,6 +103,8 @@ bool DeleteRegValue(const std::string& Path, const std::string& Name);
 // With Recursive the subkeys go first (their failures ignored); the result is that of deleting
 // the key itself. A path that names a root key is refused.
 bool DeleteRegKey(const std::string& Path, bool Recursive);
+// The key exists and holds neither subkeys nor values (its default value counts as a value).
+bool RegKeyIsEmpty(const std::string& Path);
 // Prefix followed by a random decimal number, chosen so that no such value exists in the key.
 std::string MakeUniqueRegValueName(const std::string& Path, std::string_view Prefix);
 

@@ -36,6 +36,8 @@ public:
     bool DeleteSubKey(const std::string& Name) const;
     // The name of the subkey at Index; false past the last one or on failure.
     bool EnumSubKey(uint32_t Index, std::string& Name) const;
+    // The name of the value at Index; false past the last one or on failure.
+    bool EnumValue(uint32_t Index, std::string& Name) const;
 
 private:
     explicit TRegKey(::HKEY__* Handle) : handle_(Handle) {}

@@ -47,6 +47,12 @@ bool DeleteRegKey(const std::string& Path, bool Recursive) {
     return key.IsOpen() && key.DeleteSubKey(name);
 }
 
+bool RegKeyIsEmpty(const std::string& Path) {
+    TRegKey key = TRegKey::Open(ParseRegPath(Path), TRegAccess::Read);
+    std::string name;
+    return key.IsOpen() && !key.EnumSubKey(0, name) && !key.EnumValue(0, name);
+}
+
 std::string MakeUniqueRegValueName(const std::string& Path, std::string_view Prefix) {
     std::string name;
     do

@@ -1,8 +1,9 @@
-// setup.exe's own versions of two pieces of the C++ runtime, kept out of every other program.
+// The product programs' own versions of two pieces of the C++ runtime (the engine of setup.exe,
+// and Uninstall.exe), kept out of every other program.
 //
 // The runtime's internal throw helpers raise std::logic_error and its relatives, whose
 // reference-counted message strings pull in a second string implementation (about 50 KB with
-// its unwind tables) - a quarter of the room the program has before its package begins. These
+// its unwind tables) - a quarter of the room setup.exe has before its package begins. These
 // raise the engine's own exception with the same text, which the run's guard shows like any other
 // error. The default terminate handler pulls in the demangler (another 50 KB with the formatted
 // printing it needs); an installer has nothing to print to.

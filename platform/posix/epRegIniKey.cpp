@@ -34,4 +34,8 @@ bool TRegKey::EnumSubKey(uint32_t, std::string&) const {
     return false;
 }
 
+bool TRegKey::EnumValue(uint32_t, std::string&) const {
+    return false;
+}
+
 } // namespace velk

@@ -3,6 +3,7 @@
 #include "platform/StrUtils.h"
 #include "platform/epFileUtils.h"
 #include "platform/epFullPath.h"
+#include "platform/epShell.h"
 #include "platform/epUtils.h"
 #include "platform/win/ScopedHandle.h"
 #include "platform/win/WindowsSupport.h"
@@ -63,15 +64,24 @@ bool QueryHelpFolder(ITypeLib* library, std::wstring& folder) {
     return true;
 }
 
-} // namespace
-
-bool RegisterDllServer(const std::string& FileName) {
+// Calls the library's export "DllRegisterServer" or "DllUnregisterServer".
+bool CallServerExport(const std::string& FileName, const char* name) {
     TScoped<TLibraryTraits> library(LoadLibraryQuiet(FileName));
     if (!library.Valid())
         return false;
-    auto registerServer = reinterpret_cast<TRegisterServerProc>(
-        reinterpret_cast<void*>(ComServerApi.GetProcAddress(library.Get(), "DllRegisterServer")));
-    return registerServer != nullptr && SUCCEEDED(registerServer());
+    auto call = reinterpret_cast<TRegisterServerProc>(
+        reinterpret_cast<void*>(ComServerApi.GetProcAddress(library.Get(), name)));
+    return call != nullptr && SUCCEEDED(call());
+}
+
+bool IsProgram(const std::string& FileName) {
+    return SameText(ExtractFileExt(FileName), ".exe");
+}
+
+} // namespace
+
+bool RegisterDllServer(const std::string& FileName) {
+    return CallServerExport(FileName, "DllRegisterServer");
 }
 
 bool RegisterExeServer(const std::string& FileName) {
@@ -81,8 +91,7 @@ bool RegisterExeServer(const std::string& FileName) {
 }
 
 bool RegisterServer(const std::string& FileName) {
-    return RegisterDllServer(FileName) ||
-           (SameText(ExtractFileExt(FileName), ".exe") && RegisterExeServer(FileName));
+    return RegisterDllServer(FileName) || (IsProgram(FileName) && RegisterExeServer(FileName));
 }
 
 bool RegisterTypeLibrary(const std::string& FileName) {
@@ -98,6 +107,38 @@ bool RegisterTypeLibrary(const std::string& FileName) {
 
 bool RegisterComFile(const std::string& FileName) {
     return RegisterServer(FileName) || RegisterTypeLibrary(FileName);
+}
+
+bool UnregisterDllServer(const std::string& FileName) {
+    return CallServerExport(FileName, "DllUnregisterServer");
+}
+
+bool UnregisterExeServer(const std::string& FileName) {
+    return RunAndWait(nullptr, FileName, "/UNREGSERVER", SW_HIDE, "") != -1;
+}
+
+bool UnregisterServer(const std::string& FileName) {
+    return UnregisterDllServer(FileName) || (IsProgram(FileName) && UnregisterExeServer(FileName));
+}
+
+bool UnregisterTypeLibrary(const std::string& FileName) {
+    std::wstring path = ToWide(ExpandFileName(FileName));
+    ITypeLib* raw = nullptr;
+    if (FAILED(ComServerApi.LoadTypeLib(path.c_str(), &raw)))
+        return false;
+    TScoped<TTypeLibTraits> library(raw);
+    TLIBATTR* attributes = nullptr;
+    if (FAILED(library.Get()->GetLibAttr(&attributes)))
+        return false;
+    const TLIBATTR identity = *attributes;
+    library.Get()->ReleaseTLibAttr(attributes);
+    return SUCCEEDED(ComServerApi.UnRegisterTypeLib(identity.guid, identity.wMajorVerNum,
+                                                    identity.wMinorVerNum, identity.lcid,
+                                                    identity.syskind));
+}
+
+bool UnregisterComFile(const std::string& FileName) {
+    return UnregisterServer(FileName) || UnregisterTypeLibrary(FileName);
 }
 
 } // namespace velk

@@ -13,6 +13,7 @@ struct TComServerApi {
     decltype(&::WinExec) WinExec = ::WinExec;
     decltype(&::LoadTypeLib) LoadTypeLib = ::LoadTypeLib;
     decltype(&::RegisterTypeLib) RegisterTypeLib = ::RegisterTypeLib;
+    decltype(&::UnRegisterTypeLib) UnRegisterTypeLib = ::UnRegisterTypeLib;
 };
 extern TComServerApi ComServerApi;
 

@@ -13,6 +13,7 @@ struct TRegistryApi {
     decltype(&::RegDeleteValueA) RegDeleteValueA = ::RegDeleteValueA;
     decltype(&::RegDeleteKeyA) RegDeleteKeyA = ::RegDeleteKeyA;
     decltype(&::RegEnumKeyExA) RegEnumKeyExA = ::RegEnumKeyExA;
+    decltype(&::RegEnumValueA) RegEnumValueA = ::RegEnumValueA;
     decltype(&::RegCloseKey) RegCloseKey = ::RegCloseKey;
 };
 extern TRegistryApi RegistryApi;

@@ -82,4 +82,14 @@ bool TRegKey::EnumSubKey(uint32_t Index, std::string& Name) const {
     return true;
 }
 
+bool TRegKey::EnumValue(uint32_t Index, std::string& Name) const {
+    char name[16384];
+    DWORD length = sizeof name;
+    if (RegistryApi.RegEnumValueA(handle_, Index, name, &length, nullptr, nullptr, nullptr,
+                                  nullptr) != ERROR_SUCCESS)
+        return false;
+    Name.assign(name, length);
+    return true;
+}
+
 } // namespace velk

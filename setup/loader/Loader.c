@@ -17,25 +17,6 @@ static struct {
     HMODULE Unpack; /* kept for the engine, which uses the same library */
 } Run;
 
-/* A setup program is run from download folders: a library planted beside it must never be loaded
-   in place of a system one. Both calls are missing on old systems, hence the lookup by name. */
-static void RestrictDllSearch(void) {
-    typedef BOOL(WINAPI * TSetDefaultDllDirectories)(DWORD);
-    typedef BOOL(WINAPI * TSetDllDirectory)(LPCSTR);
-    HMODULE kernel = GetModuleHandleA("kernel32.dll");
-    TSetDefaultDllDirectories setDefault;
-    TSetDllDirectory setDllDirectory;
-    if (!kernel)
-        return;
-    setDefault =
-        (TSetDefaultDllDirectories)(void*)GetProcAddress(kernel, "SetDefaultDllDirectories");
-    if (setDefault)
-        setDefault(0x00000800 /* LOAD_LIBRARY_SEARCH_SYSTEM32 */);
-    setDllDirectory = (TSetDllDirectory)(void*)GetProcAddress(kernel, "SetDllDirectoryA");
-    if (setDllDirectory)
-        setDllDirectory("");
-}
-
 static void ShowError(const char* text) {
     typedef int(WINAPI * TMessageBox)(HWND, LPCSTR, LPCSTR, UINT);
     TMessageBox box = (TMessageBox)(void*)SystemFunction("user32.dll", "MessageBoxA");

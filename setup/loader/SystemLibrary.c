@@ -1,5 +1,22 @@
 #include "setup/loader/SystemLibrary.h"
 
+void RestrictDllSearch(void) {
+    typedef BOOL(WINAPI * TSetDefaultDllDirectories)(DWORD);
+    typedef BOOL(WINAPI * TSetDllDirectory)(LPCSTR);
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    TSetDefaultDllDirectories setDefault;
+    TSetDllDirectory setDllDirectory;
+    if (!kernel)
+        return;
+    setDefault =
+        (TSetDefaultDllDirectories)(void*)GetProcAddress(kernel, "SetDefaultDllDirectories");
+    if (setDefault)
+        setDefault(0x00000800 /* LOAD_LIBRARY_SEARCH_SYSTEM32 */);
+    setDllDirectory = (TSetDllDirectory)(void*)GetProcAddress(kernel, "SetDllDirectoryA");
+    if (setDllDirectory)
+        setDllDirectory("");
+}
+
 FARPROC SystemFunction(const char* library, const char* name) {
     char path[MAX_PATH];
     UINT length = GetSystemDirectoryA(path, MAX_PATH);

@@ -100,6 +100,33 @@ TEST_F(ComServerWinTest, ServersThenProgramsThenTypeLibraries) {
     EXPECT_EQ(ReadClassesValue(TestLibraryKey + "HELPDIR"), "C:\\Help Files\\");
 }
 
+TEST_F(ComServerWinTest, UnregistersServersProgramsAndTypeLibraries) {
+    ASSERT_TRUE(MakeTypeLibrary(scratch_ / "Velk Test.tlb"));
+    ASSERT_TRUE(RegisterTypeLibrary(scratch_ / "Velk Test.tlb"));
+    struct {
+        std::string file;
+        bool server, comFile;
+        const char* marker;
+    } cases[] = {
+        {Copy("velk_comserver_registers.dll", "a.dll"), true, true, "unregistered\n"},
+        {Copy("velk_comserver_fails.dll", "b.dll"), false, false, "unregistered\n"},
+        {Copy("velk_comserver_noexport.dll", "c.dll"), false, false, ""},
+        // Waited for, so that the uninstaller can delete the program next.
+        {Copy("velk_local_server.exe", "Local Server.exe"), true, true, "/UNREGSERVER\n"},
+        {scratch_ / "missing.dll", false, false, ""},
+        {scratch_ / "Velk Test.tlb", false, true, ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(UnregisterServer(c.file), c.server) << c.file;
+        EXPECT_EQ(TakeMarker(false), c.marker) << c.file;
+        EXPECT_EQ(UnregisterComFile(c.file), c.comFile) << c.file;
+        EXPECT_EQ(TakeMarker(false), c.marker) << c.file;
+        const bool existed = test::Exists(c.file);
+        EXPECT_EQ(::DeleteFileA(c.file.c_str()) != FALSE, existed) << c.file;
+    }
+    EXPECT_EQ(ReadClassesValue(TestLibraryKey + "0\\win32"), "<missing>");
+}
+
 TEST_F(ComServerWinTest, FailedCallsReportFailureAndReleaseTheLibrary) {
     std::string server = Copy("velk_comserver_registers.dll", "a.dll");
     ASSERT_TRUE(MakeTypeLibrary(scratch_ / "x.tlb"));

@@ -165,6 +165,20 @@ TEST_F(RegIniWinTest, KeysAreListedAndDeletedRecursively) {
     EXPECT_TRUE(RegKeyExists("HKCU\\Software")) << "a whole hive is never emptied";
 }
 
+TEST_F(RegIniWinTest, OnlyAKeyWithoutSubkeysAndValuesIsEmpty) {
+    ASSERT_TRUE(WriteRegInteger(key_ + "\\Sub\\Deep", "v", 1));
+    ASSERT_TRUE(WriteRegString(key_ + "\\Default", "", ""));
+    ASSERT_TRUE(WriteRegString(key_ + "\\Empty\\Gone", "v", "x"));
+    ASSERT_TRUE(DeleteRegKey(key_ + "\\Empty\\Gone", true));
+    const struct {
+        const char* sub;
+        bool empty;
+    } cases[] = {{"", false},          {"\\Sub", false},  {"\\Sub\\Deep", false},
+                 {"\\Default", false}, {"\\Empty", true}, {"\\Missing", false}};
+    for (const auto& c : cases)
+        EXPECT_EQ(RegKeyIsEmpty(key_ + c.sub), c.empty) << c.sub;
+}
+
 TEST_F(RegIniWinTest, UniqueValueNamesAvoidExistingOnes) {
     std::string first = MakeUniqueRegValueName(key_, "Val");
     ASSERT_TRUE(WriteRegString(key_, first, "x"));

@@ -419,6 +419,60 @@ TEST_F(VelkpackBuildTest, MainPackageWithoutStubTakesTheInstalledSetupExe) {
     EXPECT_EQ(Get("p.exe").substr(0, 12), "MZ otherMSCF");
 }
 
+// A main package whose main.xml sets Uninstall gets the uninstaller beside its stub (or the one
+// --uninstaller names) unless its source folder brings its own.
+TEST_F(VelkpackBuildTest, UninstallerIsAddedWhenTheMainDatabaseAsksForOne) {
+    MakeSource(true);
+    std::filesystem::remove(Path("src/Uninstall.exe"));
+    const std::string mainXml = kMainXml;
+    const std::string at = "<variables>";
+    auto setUninstall = [&](const char* value) {
+        std::string xml = mainXml;
+        xml.insert(xml.find(at) + at.size(),
+                   std::string("<var name=\"uninstall\" value=\"") + value + "\"/>");
+        Put("src/main.xml", xml);
+    };
+    // The cabinet's "Uninstall.exe", empty when there is none.
+    auto carried = [&]() {
+        std::filesystem::remove_all(Path("out"));
+        EXPECT_EQ(Run("extract '" + Path("p.exe") + "' '" + Path("out") + "'").exitCode, 0);
+        return Exists("out/Uninstall.exe") ? Get("out/Uninstall.exe") : std::string();
+    };
+
+    setUninstall("1");
+    TVelkpackResult r = Build("p.exe", true);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("the variable Uninstall asks for the uninstaller, but the source folder "
+                         "has no Uninstall.exe and there is no " +
+                         Path("Uninstall.exe")),
+              std::string::npos)
+        << r.err;
+    EXPECT_FALSE(Exists("p.exe"));
+
+    Put("Uninstall.exe", "MZ ours");
+    Put("mine.exe", "MZ named");
+    const struct {
+        const char* value;
+        bool own, named;
+        std::string expected;
+    } cases[] = {
+        {"1", false, false, "MZ ours"}, {"yes", false, false, "MZ ours"},
+        {"1", false, true, "MZ named"}, {"1", true, true, "MZ the source's"},
+        {"0", false, true, ""},         {"", false, false, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.value) + (c.own ? " own" : "") + (c.named ? " named" : ""));
+        setUninstall(c.value);
+        if (c.own)
+            Put("src/Uninstall.exe", "MZ the source's");
+        else
+            std::filesystem::remove(Path("src/Uninstall.exe"));
+        r = Build("p.exe", true, c.named ? "--uninstaller '" + Path("mine.exe") + "'" : "");
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_EQ(carried(), c.expected);
+    }
+}
+
 // make install, from the dist folder of `make build`: velkpack in PREFIX/bin (/usr/local by
 // default), the Windows binaries in PREFIX/share/velk, where the installed velkpack finds
 // setup.exe.
@@ -428,7 +482,8 @@ TEST_F(VelkpackBuildTest, MakeInstallLaysOutWhatBuildFinds) {
         {"dist/linux/velkpack", "usr/local/bin/velkpack"},
         {"dist/windows/setup.exe", "usr/local/share/velk/setup.exe"},
         {"dist/windows/unpack.dll", "usr/local/share/velk/unpack.dll"},
-        {"dist/windows/velkpack.exe", "usr/local/share/velk/velkpack.exe"}};
+        {"dist/windows/velkpack.exe", "usr/local/share/velk/velkpack.exe"},
+        {"dist/windows/Uninstall.exe", "usr/local/share/velk/Uninstall.exe"}};
     for (const auto& file : files)
         if (!std::filesystem::exists(root + "/" + file.first))
             GTEST_SKIP() << "needs make build: " << file.first;

@@ -24,7 +24,8 @@ namespace velk {
 namespace {
 
 const char kBuildUsage[] =
-    "Usage: velkpack build SRC -o OUT [--stub setup.exe] [--compress mszip|none]\n"
+    "Usage: velkpack build SRC -o OUT [--stub setup.exe] [--uninstaller Uninstall.exe]\n"
+    "                      [--compress mszip|none]\n"
     "                      [--date YYYY-MM-DD] [--level 1-9] [--threads N]\n"
     "                      [--splash-seconds N] [--splash-key RRGGBB|none]\n"
     "                      [--splash-opacity PERCENT]\n"
@@ -41,6 +42,8 @@ const char kBuildUsage[] =
     "\n"
     "  -o, --output OUT  the package file to write (replaced only when the build succeeds)\n"
     "  --stub FILE       the program image that leads a main package (SRC needs main.xml)\n"
+    "  --uninstaller FILE  the Uninstall.exe a main package carries when main.xml sets the\n"
+    "                    variable Uninstall and SRC has none (default: the one beside the stub)\n"
     "  --compress KIND   mszip (default) or none\n"
     "  --level N         MSZIP level, 1 (fastest) to 9 (smallest); default 7\n"
     "  --threads N       threads that compress (default: one per core); the bytes are the same\n"
@@ -71,6 +74,7 @@ struct TBuildOptions {
     std::string Output;
     std::string Stub;
     bool HasStub = false;
+    std::string Uninstaller;
     TCabCompression Compression = TCabCompression::MsZip;
     int Level = CabDefaultLevel;
     unsigned Threads = 0; // one per core
@@ -115,6 +119,9 @@ std::string ParseOptions(const std::vector<std::string>& args, TBuildOptions& op
             if (!value(options.Stub))
                 return "--stub needs the program file";
             options.HasStub = true;
+        } else if (arg == "--uninstaller") {
+            if (!value(options.Uninstaller))
+                return "--uninstaller needs the program file";
         } else if (arg == "--compress") {
             std::string kind;
             if (!value(kind) || (kind != "mszip" && kind != "none"))
@@ -179,7 +186,7 @@ std::string DefaultStubPath() {
 }
 
 // The program that leads a main package: --stub, else the installed setup.exe.
-std::string ReadStub(const TBuildOptions& options, const TSourceFolder& source) {
+std::string StubPath(const TBuildOptions& options, const TSourceFolder& source) {
     std::string path = options.Stub;
     if (!options.HasStub) {
         path = DefaultStubPath();
@@ -193,12 +200,34 @@ std::string ReadStub(const TBuildOptions& options, const TSourceFolder& source) 
                 "the setup.exe that \"make install\" puts beside velkpack; give --stub FILE, or "
                 "remove main.xml to build a further package");
     }
+    return path;
+}
+
+std::string ReadStub(const std::string& path) {
     std::string stub;
     std::string error;
     if (!ReadWholeFile(path, stub, error))
         throw EBuildError(error);
     CheckStub(stub, path);
     return stub;
+}
+
+// The uninstaller of a main package whose main.xml sets Uninstall and whose folder brings none:
+// --uninstaller, else the Uninstall.exe that the build and `make install` put beside setup.exe.
+TSourceFile OurUninstaller(const TBuildOptions& options, const std::string& stubPath,
+                           const TSourceFolder& source) {
+    namespace fs = std::filesystem;
+    const std::string path = !options.Uninstaller.empty()
+                                 ? options.Uninstaller
+                                 : (fs::path(stubPath).parent_path() / "Uninstall.exe").string();
+    std::error_code error;
+    const uint64_t size = fs::file_size(path, error);
+    if (error || !fs::is_regular_file(path, error))
+        throw EBuildError(source.MainDatabase + ": the variable Uninstall asks for the " +
+                          "uninstaller, but the source folder has no Uninstall.exe and there is " +
+                          "no " + path + "; give --uninstaller FILE or put Uninstall.exe into " +
+                          "the source folder");
+    return {"Uninstall.exe", path, size};
 }
 
 // "velkpack build: 42% (84 of 200 MB)" on stderr, rewritten in place, once a build has taken a
@@ -249,9 +278,14 @@ int Build(const TBuildOptions& options) {
         throw EBuildError(options.Source + ": no main.xml: a main package (--stub) carries the "
                                            "main database");
     const bool main = !source.MainDatabase.empty();
-    const std::string stub = main ? ReadStub(options, source) : std::string();
+    const std::string stubPath = main ? StubPath(options, source) : std::string();
+    const std::string stub = main ? ReadStub(stubPath) : std::string();
+    bool uninstall = false;
     const std::string mainDatabase =
-        source.MainDatabase.empty() ? std::string() : ReadMainDatabase(source.MainDatabase);
+        main ? ReadMainDatabase(source.MainDatabase, uninstall) : std::string();
+    std::vector<TSourceFile> setupFiles = source.SetupFiles;
+    if (uninstall && !source.HasUninstaller)
+        setupFiles.push_back(OurUninstaller(options, stubPath, source));
     const auto fileInfos = CollectFileInfos(source.ProductFiles);
     bool replaced = false;
     const std::string packageDatabase =
@@ -303,7 +337,7 @@ int Build(const TBuildOptions& options) {
     if (main)
         addData("main.pdb", mainDatabase);
     addData("db.pdb", packageDatabase);
-    addFiles(source.SetupFiles);
+    addFiles(setupFiles);
     addFiles(source.ProductFiles);
 
     const uint64_t size = WritePackageFile(options.Output, stub, cabinet, presetupSize, filesSize);
@@ -311,8 +345,8 @@ int Build(const TBuildOptions& options) {
     std::printf("%s: %llu bytes; %u files (%llu bytes before \"files\\\", %llu in it); package "
                 "date %s (day %d)\n",
                 options.Output.c_str(), (unsigned long long)size,
-                unsigned(source.Pictures.size() + source.SetupFiles.size() +
-                         source.ProductFiles.size() + (main ? 2 : 1)),
+                unsigned(source.Pictures.size() + setupFiles.size() + source.ProductFiles.size() +
+                         (main ? 2 : 1)),
                 (unsigned long long)presetupSize, (unsigned long long)filesSize,
                 IsoDateText(options.Date).c_str(), int(daySerial));
     return kExitOk;

@@ -3,6 +3,7 @@
 #include <fstream>
 
 #include "database/epXMLParser.h"
+#include "expressions/Evaluator.h"
 #include "platform/StrUtils.h"
 #include "platform/epFileUtils.h"
 #include "tools/fileinfo/FontName.h"
@@ -54,10 +55,13 @@ bool StartsLikeProgram(const std::string& path) {
 
 } // namespace
 
-std::string ReadMainDatabase(const std::string& path) {
+std::string ReadMainDatabase(const std::string& path, bool& uninstall) {
     TXMLTag root;
     TvkMainDatabase database(nullptr);
-    return Load(path, root, database);
+    std::string text = Load(path, root, database);
+    const TvkVariable* variable = database.Variables->FindParam("Uninstall");
+    uninstall = variable != nullptr && IsTrue(variable->Value);
+    return text;
 }
 
 std::string ReadPackageDatabase(const std::string& path, const TvkFileInfos& fileInfos,

@@ -13,8 +13,9 @@ namespace velk {
 // parser options and loaded into the engine's objects. Errors throw EBuildError naming the file,
 // with the parser's or loader's message.
 
-// main.xml, whose text is enciphered as it stands.
-std::string ReadMainDatabase(const std::string& path);
+// main.xml, whose text is enciphered as it stands. uninstall tells whether its variable
+// "Uninstall" is true as written (conditions are not asked).
+std::string ReadMainDatabase(const std::string& path, bool& uninstall);
 
 // db.xml with its "fileinfos" element replaced by fileInfos (when db.xml has one, `replaced` is
 // set), written back as XML text. Everything else of the author's tree is kept, comments and

@@ -238,6 +238,7 @@ TSourceFolder ScanSourceFolder(const std::string& root) {
             break;
         case TPart::Uninstaller:
             uninstaller.push_back(FileOf(child, known->Name));
+            source.HasUninstaller = true;
             break;
         case TPart::Files:
             AddProductFiles(child.Path, source.ProductFiles);

@@ -21,6 +21,7 @@ struct TSourceFolder {
     std::string PackageDatabase;           // db.xml
     std::vector<TSourceFile> Pictures;     // "splash.bmp", then "presetup.bmp"
     std::vector<TSourceFile> SetupFiles;   // "lng\", "plugins\N\", "presetup\", "Uninstall.exe"
+    bool HasUninstaller = false;           // the folder brings its own "Uninstall.exe"
     std::vector<TSourceFile> ProductFiles; // "files\<component ID>\..."
 };
 
