@@ -326,7 +326,7 @@ TEST_F(InstallTest, AnAbortInTheMiddleOfAFileLeavesNothingAndEndsTheRun) {
     Source("main", MainXml("<component id=\"c\"/>", "<var name=\"Uninstall\" value=\"1\"/>"),
            Db("<component id=\"c\"><files><file src=\"big.bin\" dst=\"%InstallPath%big.bin\"/>"
               "</files></component>"),
-           {{"files\\c\\big.bin", big}});
+           {{"files\\c\\big.bin", big}, {"Uninstall.exe", "uninstaller"}});
     const std::string exe = Build("main", "setup.exe");
     // asked before the file, the abort reaches the unpacker once it writes
     Run(exe, "probe EV_BEFOREPROCESSITEM abort");
