@@ -175,8 +175,8 @@ TEST_F(InstallTest, SelectedComponentsOfTwoPackagesAreInstalledLoggedAndRegister
            {{"files\\core\\readme.txt", "read me"},
             {"files\\core\\bin\\a.dll", "library"},
             {"files\\core\\bin\\sub\\b.txt", "below"},
-            {"files\\never\\n.txt", "not chosen"},
-            {"Uninstall.exe", "uninstaller"}});
+            {"files\\never\\n.txt", "not chosen"}});
+    ASSERT_TRUE(CopyFileA(VELK_UNINSTALL_EXE, Path("main\\Uninstall.exe").c_str(), FALSE));
     // features pick core and extra; never's condition fails, docs' package is never looked for
     std::string mainXml = ReadBytes(Path("main\\main.xml"));
     mainXml.insert(
@@ -202,7 +202,7 @@ TEST_F(InstallTest, SelectedComponentsOfTwoPackagesAreInstalledLoggedAndRegister
         for (const char* file : {"readme.txt", "bin\\a.dll", "bin\\sub\\b.txt", "x.dat"})
             EXPECT_EQ(LocalDate(app_ + file), "2020-01-02 12:00") << file;
         EXPECT_EQ(LocalDate(app_ + "n.txt"), "(missing)");
-        EXPECT_EQ(ReadBytes(app_ + "Uninstall.exe"), "uninstaller");
+        EXPECT_EQ(ReadBytes(app_ + "Uninstall.exe"), ReadBytes(VELK_UNINSTALL_EXE));
         // the second run finds everything in place and counts the shared file no further
         EXPECT_EQ(RegNumber(SharedKey, app_ + "x.dat"), 1u) << "run " << run;
         EXPECT_EQ(Probe("EV_PROCESSITEM data=0").size(), run == 1 ? 4u : 0u);
@@ -225,6 +225,13 @@ TEST_F(InstallTest, SelectedComponentsOfTwoPackagesAreInstalledLoggedAndRegister
     EXPECT_EQ(LogSection("CreateKeys"),
               std::vector<std::string>{"HKLM\\" + std::string(UninstallKey) + "="});
     EXPECT_EQ(LogSection("Display").size(), 2u);
+
+    // what the entry says undoes it all
+    EXPECT_EQ(Start(RegString(UninstallKey, "UninstallString") + " /S", nullptr), 0u);
+    for (const char* file : {"readme.txt", "bin\\a.dll", "bin\\sub\\b.txt", "x.dat"})
+        EXPECT_EQ(LocalDate(app_ + file), "(missing)") << file;
+    EXPECT_EQ(RegString(UninstallKey, "DisplayName"), "(no key)");
+    EXPECT_EQ(RegNumber(SharedKey, app_ + "x.dat"), 0u);
 }
 
 TEST_F(InstallTest, VersionRulesAndEachConflictAnswer) {

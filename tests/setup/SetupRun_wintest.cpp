@@ -207,7 +207,7 @@ TEST_F(PackageRunTest, TheShippedProgramRunsItsPackageAndLeavesNothingBehind) {
 TEST_F(PackageRunTest, TheBundledSampleBuildsIntoAPackageThatRuns) {
     velk::test::TProcessResult built;
     Start("\"" VELKPACK_EXE "\" build \"" VELK_SAMPLE_DIR "\" -o \"" + Path("VelkSample.exe") +
-              "\" --stub \"" VELK_SETUP_EXE "\"",
+              "\" --stub \"" VELK_SETUP_EXE "\" --uninstaller \"" VELK_UNINSTALL_EXE "\"",
           &built);
     ASSERT_EQ(built.exitCode, 0u) << built.err;
     EXPECT_EQ(Start("\"" + Path("VelkSample.exe") + "\" /S", nullptr), 0u);
