@@ -227,6 +227,28 @@ TEST_F(ItemActionsTest, AFailedComServerOnlyShowsItsBoxAndALockedIniFileFailsThe
     EXPECT_EQ(GetFileAttributesA("C:\\VelkItems\\broken\\Never.lnk"), INVALID_FILE_ATTRIBUTES);
 }
 
+TEST_F(ItemActionsTest, AValueThatCannotBeWrittenEndsTheRegistryPhase) {
+    const std::string tooLong(300, 'k');
+    const std::string exe = Package("regfail", "",
+                                    R"(
+      <registry>
+        <reg key="HKCU\Software\VelkItems\Fail" param="Before" value="1"/>
+        <reg key="HKCU\Software\VelkItems\Fail\)" +
+                                        tooLong + R"(" param="X" value="1"/>
+        <reg key="HKCU\Software\VelkItems\Fail" param="After" value="1"/>
+      </registry>
+      <inifiles><ini file="%InstallPath%\x.ini" section="S" param="A" value="1"/></inifiles>)");
+    TDialogWatcher box("Registry error", IDOK, 60000);
+    const std::string events = Run(exe);
+    EXPECT_EQ(box.Result().Text, "Error during changing the registry data!");
+    HKEY key;
+    ASSERT_EQ(RegOpenKeyA(HKEY_CURRENT_USER, "Software\\VelkItems\\Fail", &key), 0);
+    EXPECT_EQ(RegQueryValueExA(key, "Before", nullptr, nullptr, nullptr, nullptr), 0);
+    EXPECT_NE(RegQueryValueExA(key, "After", nullptr, nullptr, nullptr, nullptr), 0);
+    RegCloseKey(key);
+    EXPECT_EQ(events.find("EV_BEFOREPROCESSITEMS data=131072"), std::string::npos) << events;
+}
+
 TEST_F(ItemActionsTest, IniChangesThatCannotBeWrittenOutFailThePhase) {
     velk::test::WriteBytes("C:\\VelkItems\\blocker", "a file, not a folder");
     const std::string exe = Package("unwritable", "", R"(
