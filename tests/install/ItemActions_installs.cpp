@@ -294,6 +294,18 @@ TEST_F(ItemActionsTest, AFontIsRegisteredAndAShortcutWithoutAFolderFails) {
     EXPECT_EQ(Section(log, "RegFonts"),
               (std::vector<std::string>{"VelkIt Sans (TrueType)=" + font}));
     EXPECT_EQ(Section(log, "CopyFiles"), (std::vector<std::string>{font + "="}));
+
+    // Again: found registered under its name with " (TrueType)", its file is replaced in place.
+    TDialogWatcher again("Shortcut creation error", IDOK, 60000);
+    Run(exe);
+    again.Result();
+    std::vector<std::string> fonts;
+    for (const std::string& name : velk::test::FolderEntries(std::string(windows) + "\\Fonts\\"))
+        if (name.rfind("VelkIt", 0) == 0)
+            fonts.push_back(name);
+    EXPECT_EQ(fonts, (std::vector<std::string>{"VelkItSans.ttf"}));
+    EXPECT_EQ(Section(log, "RegFonts"),
+              (std::vector<std::string>{"VelkIt Sans (TrueType)=" + font}));
 }
 
 } // namespace
