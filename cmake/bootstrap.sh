@@ -8,7 +8,7 @@ native_packages=(
   zlib1g-dev nlohmann-json3-dev libmspack-dev libgcrypt20-dev libmhash-dev
   g++-mingw-w64-i686 binutils-mingw-w64-i686 libz-mingw-w64-dev
   wine wine32:i386 xvfb xauth
-  cabextract gcab osslsigncode openssl fonts-dejavu-core
+  cabextract gcab osslsigncode openssl fonts-dejavu-core liblnk-utils
   imagemagick x11-utils xcompmgr nsis
 )
 

@@ -6,6 +6,7 @@
 
 #include "database/VKVariables.h"
 #include "install/InstallLog.h"
+#include "install/ItemActions.h"
 #include "install/ItemEvents.h"
 #include "install/UninstallRegistration.h"
 #include "platform/StrUtils.h"
@@ -84,23 +85,41 @@ bool RunInstall(TvkMainDatabase& db, const TFileFolders& folders) {
     TInstallLog& log = InstallLog();
     log.Start(GetVariable(&db, "LogFile", installFolder + "install.log"), uninstall);
 
-    if (GetVariableBool(&db, "RemoveOldReferences", false) && FileExists(log.Path())) {
+    success = RunPhase(TItemKind::Applications, success,
+                       [&db] { return ProcessApplications(db, TvkWhenStart::BeforeInstall); });
+
+    if (success && GetVariableBool(&db, "RemoveOldReferences", false) && FileExists(log.Path())) {
         ShowStatusText(LanguageMessage(16, "Removing references to the previous version..."));
         RemoveOldReferences(log.Path());
         HideStatusText();
     }
 
     TFileInstaller installer(db, folders);
-    if (RaiseEvent(EV_BEFOREPROCESSITEMS, KindParameter(TItemKind::Files), nullptr,
-                   TStopMode::First) == 0) {
+    const std::string& packageFolder = db.Packages->Items(0)->Folder;
+    if (success && RaiseEvent(EV_BEFOREPROCESSITEMS, KindParameter(TItemKind::Files), nullptr,
+                              TStopMode::First) == 0) {
         success = InstallFiles(installer);
-        if (success && log.On() && !CopyUninstaller(db.Packages->Items(0)->Folder, installFolder)) {
+        if (success && log.On() && !CopyUninstaller(packageFolder, installFolder)) {
             ErrorBox("Error", "Cannot copy uninstaller!");
             return false;
         }
         RaiseEvent(EV_AFTERPROCESSITEMS, KindParameter(TItemKind::Files), nullptr, TStopMode::All);
     }
 
+    success = RunPhase(TItemKind::ComServers, success, [&] {
+        ProvideRegsvr32(db, packageFolder);
+        return RegisterComServers(db, installer.ComServers());
+    });
+    success = RunPhase(TItemKind::Registry, success, [&db] { return InstallRegistryItems(db); });
+    success = RunPhase(TItemKind::Ini, success, [&db] { return InstallIniItems(db); });
+    success =
+        RunPhase(TItemKind::Fonts, success, [&] { return InstallFonts(db, installer.Fonts()); });
+    success = RunPhase(TItemKind::Shortcuts, success, [&db] { return InstallShortcuts(db); });
+    success = RunPhase(TItemKind::Applications, success,
+                       [&db] { return ProcessApplications(db, TvkWhenStart::AfterInstall); });
+
+    if (success && log.On())
+        LogUninstallApplications(db);
     // An uninstall entry must not point at a log that is missing or short.
     if ((success && log.On() && !RegisterUninstall(db, installFolder)) || !log.Save()) {
         ErrorBox("Error", Format("Cannot write the install log \"%s\"!", log.Path().c_str()));

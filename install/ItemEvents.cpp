@@ -1,5 +1,8 @@
 #include "install/ItemEvents.h"
 
+#include "database/VKClasses.h"
+#include "install/FileMatch.h"
+
 #include "plugins/MsgStore.h"
 #include "plugins/VKPlugins.h"
 
@@ -21,6 +24,18 @@ bool ItemVetoed(TItemKind kind, void* record) {
 
 void ItemDone(TItemKind kind, void* record) {
     RaiseEvent(EV_AFTERPROCESSITEM, KindParameter(kind), record, TStopMode::All);
+}
+
+bool ForEachComponent(TvkMainDatabase& db,
+                      const std::function<bool(TvkComponent&, TXMLObject*)>& Body) {
+    if (!db.Components)
+        return true;
+    for (int i = 0; i < db.Components->Count(); ++i) {
+        TvkComponent& component = *db.Components->Items(i);
+        if (!Body(component, ItemScope(db, component)))
+            return false;
+    }
+    return true;
 }
 
 } // namespace velk

@@ -7,6 +7,10 @@
 
 namespace velk {
 
+class TvkComponent;
+class TvkMainDatabase;
+class TXMLObject;
+
 // The kinds of items the installation acts on, one kind per phase.
 enum class TItemKind : int32_t {
     Files = VK_ITEM_FILE,
@@ -31,5 +35,10 @@ bool RunPhase(TItemKind kind, bool success, const std::function<bool()>& Body);
 bool ItemVetoed(TItemKind kind, void* record);
 // Announces an item that was acted on.
 void ItemDone(TItemKind kind, void* record);
+
+// Calls Body for each component of the run, in order, with the scope its items' texts expand
+// against; stops at the first false and answers it.
+bool ForEachComponent(TvkMainDatabase& db,
+                      const std::function<bool(TvkComponent&, TXMLObject*)>& Body);
 
 } // namespace velk
