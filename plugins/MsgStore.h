@@ -1,9 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace velk {
 
@@ -65,7 +65,9 @@ private:
         std::string Name;
         int32_t Id;
     };
-    std::vector<TEntry> entries_; // the run-time names; the built-in ones are a fixed table
+    // The run-time names; the built-in ones are a fixed table. A deque: the name a plug-in is
+    // called with stays valid while a command it sends registers further names.
+    std::deque<TEntry> entries_;
     int32_t counter_ = 4095;
 };
 

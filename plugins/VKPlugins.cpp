@@ -7,6 +7,7 @@
 #include "platform/epFileUtils.h"
 #include "platform/win/WindowsSupport.h"
 #include "plugins/ErrorBox.h"
+#include "plugins/EventCarrier.h"
 #include "plugins/Msg.h"
 #include "plugins/PlugImpl.h"
 
@@ -22,18 +23,6 @@ struct THost {
 };
 
 THost Host;
-
-// What a thread other than the main thread hands over with PluginEventMessage. It lives on the
-// sender's stack: the message is sent synchronously.
-#pragma pack(push, 1)
-struct TMarshalRecord {
-    int32_t ExceptId;
-    int32_t Number;
-    int32_t Data;
-    void* Param;
-    uint8_t StopFirst;
-};
-#pragma pack(pop)
 
 std::string FixedText(const char* text, size_t size) {
     return std::string(text, strnlen(text, size));
@@ -215,9 +204,13 @@ int32_t DispatchEvent(int32_t exceptId, int32_t number, int32_t data, void* para
         return 0;
     if (IsMainThread())
         return DispatchHere(exceptId, number, data, param, mode);
+    const TMarshalRecord record = {exceptId, number, data, param, mode == TStopMode::First};
+    int32_t answer = 0;
+    if (CarryToWaitingMainThread(record, answer))
+        return answer;
     if (MainWindowHandle == nullptr)
         return 0;
-    TMarshalRecord record = {exceptId, number, data, param, mode == TStopMode::First};
+    // Sent, not posted: the record lives on this thread's stack.
     return int32_t(
         SendMessageA(MainWindowHandle, PluginEventMessage, reinterpret_cast<WPARAM>(&record), 0));
 }

@@ -78,6 +78,15 @@ int32_t SendToPlugin(TPlugin& plugin, int32_t number, int32_t data, void* param)
 // The main window's handling of PluginEventMessage: the dispatch's answer.
 intptr_t ServeMarshalledEvent(uintptr_t record);
 
+// How the main thread waits for a worker thread (the installation's file phase): until the
+// thread ends it serves the events raised on other threads, handed over without the window
+// message, and dispatches its window messages (a quit message is dropped). An event raised while
+// the main thread is inside a window message or inside another thread's event, where a plug-in
+// may run a modal loop of its own, takes the main window's message instead, which that loop
+// serves. True when the thread ended; false when its handle cannot be waited on. On any other
+// thread it only waits.
+bool WaitForWorker(void* thread);
+
 // Around a long step without progress of its own: the user-interface plug-in shows the text.
 void ShowStatusText(const std::string& text);
 void HideStatusText();

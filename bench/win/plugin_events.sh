@@ -2,8 +2,10 @@
 # Events raised on a worker thread and carried through the main window to a plug-in on the main
 # thread: the road of every progress event of an installation. A package with two copies of the
 # test plug-in runs under Wine; the sender's second thread relays COUNT named messages to the
-# receiver, which only counts them, while the sender pumps messages on the main thread. Prints
-# events per second for each run and the median.
+# receiver, which only counts them, while the sender pumps messages on the main thread: the main
+# thread is not in the host's wait for a worker, so every event travels as the main window's
+# message (plugin_wait.sh measures that wait). Prints events per second for each run and the
+# median.
 #   plugin_events.sh [COUNT] [RUNS]
 set -euo pipefail
 # setup.exe makes its hidden main window: Wine needs a display for it.

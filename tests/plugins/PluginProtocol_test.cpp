@@ -67,6 +67,11 @@ TEST(MsgStore, BuiltInNamesThenRunTimeNamesFrom4096) {
     EXPECT_STREQ(store.NameOf(4097), "MyMessage") << "the first spelling is kept";
     for (int32_t unnamed : {0, 21, 255, 269, 270, 272, 4099})
         EXPECT_EQ(store.NameOf(unnamed), nullptr) << unnamed;
+    const char* held = store.NameOf(4097);
+    for (int i = 0; i < 100; ++i)
+        store.IdOf("Later" + std::to_string(i));
+    EXPECT_EQ(store.NameOf(4097), held);
+    EXPECT_STREQ(held, "MyMessage");
 }
 
 } // namespace

@@ -21,6 +21,7 @@
      thread NAME COUNT         a second thread sends NAME COUNT times (flag 1) while this one
                                pumps messages until it ends
      mute NAME                 count NAME events instead of logging them (logged at EV_UNLOAD)
+     box TEXT                  a message box "Probe box" with TEXT, owned by no window
      folder PATH               EV_GETPACKAGE: PATH into the event's buffer, answer 1 */
 #include <windows.h>
 
@@ -298,6 +299,8 @@ static int32_t Perform(const char* action) {
         Log("msgid %s=%d", a, Host.GetMessageId(Host.PluginId, a));
     else if (!strcmp(verb, "thread"))
         RunThread(action + used);
+    else if (!strcmp(verb, "box"))
+        Log("box result=%d", MessageBoxA(NULL, action + used, "Probe box", MB_OK));
     else if (!strcmp(verb, "mute"))
         lstrcpynA(Muted, a, sizeof Muted);
     else if (!strcmp(verb, "folder") && EventParam) {

@@ -38,19 +38,25 @@ protected:
             SetEnvironmentVariableA(name, nullptr);
         TWinPackageTest::TearDown();
     }
-    // Loads alpha, the test plug-in, as the package's only plug-in, with the script.
-    void Load(const std::string& script) {
+    // Loads copies of the test plug-in (alpha alone unless told) as the package's plug-ins, with
+    // the script.
+    void Load(const std::string& script, const std::vector<std::string>& ids = {"alpha"}) {
         Put("script.txt", script);
-        Put("pkg\\plugins\\0\\alpha.dll", "");
-        ASSERT_TRUE(CopyFileA(VELK_PROBE_DLL, Path("pkg\\plugins\\0\\alpha.dll").c_str(), FALSE));
+        std::string list;
+        for (size_t i = 0; i < ids.size(); ++i) {
+            const std::string dll = "pkg\\plugins\\" + std::to_string(i) + "\\" + ids[i] + ".dll";
+            Put(dll, "");
+            ASSERT_TRUE(CopyFileA(VELK_PROBE_DLL, Path(dll).c_str(), FALSE));
+            list += "<plugin id=\"" + ids[i] + "\"/>";
+        }
         velk::TXMLTag tree;
-        tree.Parse("<package><plugins><plugin id=\"alpha\"/></plugins></package>");
+        tree.Parse("<package><plugins>" + list + "</plugins></package>");
         velk::TvkPackage& package = *db_.Packages->AddNew();
         package.Merge(tree);
         package.Folder = Path("pkg\\");
         velk::InitPluginHost(db_);
         ASSERT_TRUE(velk::LoadPackagePlugins(package));
-        ASSERT_EQ(velk::Plugins().Count(), 1);
+        ASSERT_EQ(velk::Plugins().Count(), int(ids.size()));
     }
     std::vector<std::string> Log() {
         std::vector<std::string> lines;
@@ -83,6 +89,70 @@ TEST_F(PluginHostInProcessTest, EventsFromOtherThreadsAreServedOnTheMainThreadWh
     const std::vector<std::string> log = Log();
     EXPECT_EQ(std::count(log.begin(), log.end(), "alpha ev 4096 PING data=x param=00000000 main=1"),
               50)
+        << ::testing::PrintToString(log);
+}
+
+struct TWorkerJob {
+    int32_t Asked = 0;
+    int32_t Nested = -1;
+};
+
+std::atomic<bool> ticked{false};
+
+void CALLBACK Tick(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    ticked = true;
+}
+
+DWORD WINAPI RaiseFromWorker(void* argument) {
+    auto& job = *static_cast<TWorkerJob*>(argument);
+    for (int i = 0; i < 40; ++i) {
+        job.Asked +=
+            velk::RaiseEventByName("ASK", velk::AsData("n"), nullptr, velk::TStopMode::First);
+        // Until the box below, only the wait itself can dispatch the timer's message.
+        while (i == 10 && !ticked)
+            Sleep(1);
+        if (i == 20)
+            job.Nested = velk::RaiseEventByName("NEST", 0, nullptr, velk::TStopMode::First);
+    }
+    return 7;
+}
+
+TEST_F(PluginHostInProcessTest, WaitForWorkerServesTheWorkersEventsAndNestedLoopsOnTheMainThread) {
+    // alpha's answer to NEST comes after its own thread relayed PING to beta while alpha pumped,
+    // and after its message box was pressed.
+    Load("alpha ASK answer 3\nalpha NEST thread PING 5\nalpha NEST box Nested\n"
+         "alpha NEST answer 9\nbeta PING answer 2\n",
+         {"alpha", "beta"});
+    velk::test::TDialogWatcher watcher("Probe box", IDOK, 20000);
+    TWorkerJob job;
+    ASSERT_NE(SetTimer(nullptr, 0, 1, Tick), 0u);
+    HANDLE worker = CreateThread(nullptr, 0, RaiseFromWorker, &job, 0, nullptr);
+    ASSERT_NE(worker, nullptr);
+    EXPECT_TRUE(velk::WaitForWorker(worker));
+    DWORD code = 0;
+    EXPECT_TRUE(GetExitCodeThread(worker, &code));
+    EXPECT_EQ(code, 7u);
+    CloseHandle(worker);
+    EXPECT_FALSE(velk::WaitForWorker(nullptr));
+    EXPECT_EQ(watcher.Result().Pressed, IDOK);
+    EXPECT_EQ(job.Asked, 120);
+    EXPECT_EQ(job.Nested, 9);
+    const std::vector<std::string> log = Log();
+    const auto lines = [&](const std::string& prefix) {
+        return std::count_if(log.begin(), log.end(),
+                             [&](const std::string& line) { return line.rfind(prefix, 0) == 0; });
+    };
+    EXPECT_EQ(lines("alpha ev 4096 ASK data=n param=00000000 main=1"), 40);
+    EXPECT_EQ(lines("beta ev 4096 ASK data="), 0);
+    EXPECT_EQ(lines("beta ev 4098 PING data=from-thread param=00000000 main=1"), 5);
+    EXPECT_EQ(lines("alpha thread PING count=5 answers=10 "), 1);
+    EXPECT_EQ(lines("alpha box result=1"), 1);
+    EXPECT_EQ(std::count_if(log.begin(), log.end(),
+                            [](const std::string& line) {
+                                return line.find(" main=0") != std::string::npos;
+                            }),
+              0)
         << ::testing::PrintToString(log);
 }
 
