@@ -23,7 +23,6 @@ namespace {
 struct TWorker {
     TFileInstaller* Installer;
     bool Result = false;
-    bool Crashed = false;
 };
 
 DWORD WINAPI InstallFiles(void* parameter) {
@@ -31,8 +30,8 @@ DWORD WINAPI InstallFiles(void* parameter) {
     try {
         worker.Result = worker.Installer->InstallAll();
     } catch (const std::exception&) {
-        // A fault in one item fails the phase; it never takes the process down.
-        worker.Crashed = true;
+        // A fault in one item fails the phase with its box; it never takes the process down.
+        worker.Result = false;
     }
     return worker.Result ? 1 : 0;
 }
@@ -41,17 +40,6 @@ DWORD WINAPI InstallFiles(void* parameter) {
 std::string LanguageMessage(int number, const char* english, const std::string& argument = {}) {
     const std::string text = GetMessageText(number, {argument});
     return text.empty() ? Format(english, argument.c_str()) : text;
-}
-
-// Serves window messages, and with them the events the worker sends, until it ends.
-void WaitForThread(HANDLE thread) {
-    while (MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) {
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
-    }
 }
 
 // The file phase's work; false after its box, or silently after the user's abort.
@@ -63,7 +51,7 @@ bool InstallFiles(TFileInstaller& installer) {
         worker.Result = InstallFiles(&worker) != 0;
     } else {
         SetInstallWorker(thread);
-        WaitForThread(thread);
+        WaitForWorker(thread);
         SetInstallWorker(nullptr);
         CloseHandle(thread);
     }

@@ -1,6 +1,7 @@
 // Installations by the shipped setup.exe of packages built with velkpack, with the test plug-in
 // logging every event: what lands on disk, in the registry and in the install log.
 #include "harness/DialogWatcher.h"
+#include "harness/Screenshot.h"
 #include "harness/WinPackageTest.h"
 
 #include <gtest/gtest.h>
@@ -39,6 +40,10 @@ DWORD RegNumber(const char* key, const std::string& name) {
                      &size);
     RegCloseKey(handle);
     return value;
+}
+
+bool FileExists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 // The delayed renames NT carries out at the restart, their strings joined.
@@ -392,6 +397,50 @@ TEST_F(InstallTest, UnwritableFilesMissingSourcesAndAnUnsavableLogFailTheRun) {
               "Cannot write the install log \"" + app_ + "taken\\install.log\"!");
     EXPECT_EQ(RegString(UninstallKey, "DisplayName"), "(no key)");
     EXPECT_EQ(Probe("EV_FINISH").at(0).find("data=0") != std::string::npos, true);
+}
+
+TEST_F(InstallTest, AFurtherPackageIsFoundWhereAPluginPoints) {
+    std::string mainXml = MainXml("<component id=\"x\" package=\"extra\"/>");
+    mainXml.insert(mainXml.find("</main>"), "<packages><package filename=\"extra\"/></packages>");
+    Source("main", mainXml, Db(""), {});
+    Source("extra", "",
+           Db("<component id=\"x\"><files><file src=\"x.dat\" dst=\"%InstallPath%x.dat\"/>"
+              "</files></component>",
+              false),
+           {{"files\\x\\x.dat", "found"}});
+    Put("elsewhere\\readme.txt", "not beside setup.exe");
+    Build("extra", "elsewhere\\extra.vkp", false);
+    Run(Build("main", "setup.exe"), "probe EV_GETPACKAGE folder " + Path("elsewhere"));
+    EXPECT_EQ(ReadBytes(app_ + "x.dat"), "found");
+    EXPECT_EQ(Probe("EV_GETPACKAGE").size(), 1u);
+}
+
+TEST_F(InstallTest, AFullDriveGivesTheUnpackingErrorAndLeavesNoPartOfTheFile) {
+    const std::string mount = "/tmp/velk-full-" + std::to_string(GetCurrentProcessId());
+    velk::test::RunLinux("mkdir -p " + mount + " && (mount -t tmpfs -o size=256k tmpfs " + mount +
+                         " && touch " + mount + "/ready || touch " + mount + "/refused)");
+    std::string folder = "Z:" + mount + "\\";
+    std::replace(folder.begin(), folder.end(), '/', '\\');
+    for (int i = 0; i < 200 && !FileExists(folder + "ready") && !FileExists(folder + "refused");
+         ++i)
+        Sleep(50);
+    if (!FileExists(folder + "ready"))
+        GTEST_SKIP() << "this machine mounts no small drive";
+    app_ = folder + "app\\";
+    std::string big(1 << 20, '\0');
+    for (size_t i = 0; i < big.size(); ++i)
+        big[i] = char(i * 2654435761u >> 24);
+    Source("main", MainXml("<component id=\"c\"/>"),
+           Db("<component id=\"c\"><files><file src=\"big.bin\" dst=\"%InstallPath%big.bin\"/>"
+              "</files></component>"),
+           {{"files\\c\\big.bin", big}});
+    {
+        velk::test::TDialogWatcher watcher("Unpacking error", IDOK, 30000);
+        Run(Build("main", "setup.exe"));
+        EXPECT_EQ(watcher.Result().Text, "Cannot install file \"" + app_ + "big.bin\"!");
+    }
+    EXPECT_FALSE(FileExists(app_ + "big.bin"));
+    velk::test::RunLinux("umount " + mount + " && rmdir " + mount);
 }
 
 } // namespace

@@ -42,6 +42,7 @@ protected:
                               "<component id=\"c\">" +
                                   items + "</component></components></package>");
         Put(src + "\\lng\\Enu.lng", "[Strings]\r\n");
+        Put(src + "\\Uninstall.exe", "an uninstaller"); // asked for by Uninstall
         Put(src + "\\plugins\\0\\probe.dll", "");
         EXPECT_TRUE(CopyFileA(VELK_PROBE_DLL, Path(src + "\\plugins\\0\\probe.dll").c_str(), 0));
         for (const auto& [file, source] : files) {
@@ -155,6 +156,9 @@ TEST_F(ItemActionsTest, EveryKindTakesEffectAndIsLoggedAsItsFlagsSay) {
     EXPECT_EQ(Section(log, "CreateKeys"), (std::vector<std::string>{
                                               "HKCU\\Software\\VelkItems\\Deep=",
                                               "HKCU\\Software\\VelkItems\\Deep\\Er=",
+                                              // the uninstall entry, with the uninstaller there
+                                              "HKLM\\SOFTWARE\\Microsoft\\Windows\\"
+                                              "CurrentVersion\\Uninstall\\App=",
                                           }));
     EXPECT_EQ(Section(log, "AddReg"),
               (std::vector<std::string>{key + "'Text'=C:\\VelkItems\\full",
