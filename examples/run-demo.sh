@@ -41,6 +41,10 @@ installed="$WINEPREFIX/drive_c/Program Files/Velk Sample"
 [ -d "$installed" ] || { echo "demo: nothing was installed" >&2; exit 1; }
 echo "demo: it installed the chosen components into C:\\Program Files\\Velk Sample:"
 (cd "$installed" && find . -type f -printf 'demo:   %P  (%s bytes, dated %TY-%Tm-%Td %TH:%TM)\n' | sort)
+echo "demo: its registry value (HKCU\\Software\\Velk Sample), INI entry and shortcut:"
+grep -A2 -i '^\[Software\\\\Velk Sample\]' "$WINEPREFIX/user.reg" | grep '^"' | sed 's/^/demo:   /'
+tr -d '\r' <"$installed/bin/sample.ini" | sed 's/^/demo:   sample.ini: /'
+find "$WINEPREFIX/drive_c" -path '*Velk Sample/Read me.lnk' -printf 'demo:   shortcut %P\n'
 echo "demo: it listed itself among the installed programs (HKLM\\...\\Uninstall\\VelkSample):"
 grep -A3 -i '^\[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Uninstall\\\\VelkSample\]' \
     "$WINEPREFIX/system.reg" | grep '^"' | sed 's/^/demo:   /'
@@ -50,8 +54,9 @@ echo "demo: running the uninstaller as the entry says, silently (/S)"
 WINEDEBUG=-all wine "C:\\Program Files\\Velk Sample\\Uninstall.exe" \
     "C:\\Program Files\\Velk Sample\\install.log" /S || true
 wineserver -w
-left=$(find "$installed" -type f 2>/dev/null | wc -l)
-echo "demo: after uninstalling, $left files are left in C:\\Program Files\\Velk Sample"
+left=$( (find "$installed" -type f 2>/dev/null || true) | wc -l)
+echo "demo: after uninstalling, $left files are left in C:\\Program Files\\Velk Sample" \
+     "(folder $([ -d "$installed" ] && echo kept || echo removed))"
 
 # The same sample run as a user sees it: its shaped splash, then the preparation window. The
 # sample's setup-time files take a moment; 40 MB of extra setup-time data keeps the window up

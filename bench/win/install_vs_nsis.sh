@@ -8,6 +8,8 @@
 # process, and the peak of its private anonymous memory (RssAnon: heap and stacks, not the
 # mapped images of Wine's libraries), sampled every 20 ms.
 set -euo pipefail
+# setup.exe makes its hidden main window: Wine needs a display for it.
+[ -n "${DISPLAY:-}" ] || exec xvfb-run -a "$0" "$@"
 root=$(cd "$(dirname "$0")/../.." && pwd)
 files=${1:-2000}
 megabytes=${2:-200}
@@ -54,7 +56,7 @@ velk_package() {
 <components><component id="all"/></components></main>
 XML
   echo '<package><components><component id="all"><files>
-<file src="*" dst="%InstallPath%*"/></files></component></components></package>' >"$src/db.xml"
+<file src="*.*" dst="%InstallPath%*.*"/></files></component></components></package>' >"$src/db.xml"
   "$velkpack" build "$src" -o "$2" --stub "$stub" >/dev/null
 }
 
@@ -82,6 +84,10 @@ timed_install() {
   WINEPREFIX=$work/run wine "$1" /S
   WINEPREFIX=$work/run wineserver -w
   end=$(date +%s.%N)
+  # A run counts only when every file arrived.
+  local arrived
+  arrived=$(find "$work/run/drive_c/$2" -type f | wc -l)
+  [ "$arrived" -eq "$files" ] || { echo "bench: $1 installed $arrived of $files files" >&2; exit 1; }
   echo "$end - $start" | bc
 }
 
@@ -94,8 +100,8 @@ nsis_installer "$work/src/files/all" "$work/nsis.exe"
 echo "bench: package sizes: velk $(stat -c %s "$work/velk.exe") bytes, nsis $(stat -c %s "$work/nsis.exe") bytes"
 velk_times=() nsis_times=()
 for run in $(seq "$runs"); do
-  velk_times+=("$(timed_install "$work/velk.exe")")
-  nsis_times+=("$(timed_install "$work/nsis.exe")")
+  velk_times+=("$(timed_install "$work/velk.exe" bench)")
+  nsis_times+=("$(timed_install "$work/nsis.exe" nsisbench)")
   echo "bench: run $run: velk ${velk_times[-1]} s, nsis ${nsis_times[-1]} s"
 done
 velk=$(printf '%s\n' "${velk_times[@]}" | median)
@@ -110,8 +116,9 @@ rm -rf "$work/run"
 cp -a "$template" "$work/run"
 WINEPREFIX=$work/run wine "$work/big.exe" /S &
 hwm=0 anon=0
-while kill -0 $! 2>/dev/null; do
-  for pid in $(pgrep -f 'big.exe' || true); do
+# The program's own process is the one whose command line names it (Wine's launcher ends early).
+while kill -0 $! 2>/dev/null || pgrep -f 'big\.exe' >/dev/null; do
+  for pid in $(pgrep -f 'big\.exe' || true); do
     read -r h a < <(awk '/VmHWM/ {h=$2} /RssAnon/ {a=$2} END {print h+0, a+0}' "/proc/$pid/status" 2>/dev/null || echo "0 0")
     [ "$h" -gt "$hwm" ] && hwm=$h
     [ "$a" -gt "$anon" ] && anon=$a
