@@ -1,5 +1,7 @@
 /* The install type and the feature tree. The engine owns the selection: after every change the
-   tree shows the states it reports, so required features stay checked. */
+   tree shows the states it reports, so required features stay checked. The boxes are state
+   images of our own rather than the tree's check boxes, which toggle themselves and lose the
+   checks set before the tree is first painted; they also show a partly chosen feature. */
 #include "wizard/Host.h"
 #include "wizard/Pages.h"
 #include "wizard/Plugin.h"
@@ -10,8 +12,8 @@
 #include <stdlib.h>
 #include <string.h>
 
-/* Posted by the tree's click and key handlers: the tree flips the box after telling us. */
-#define WM_TOGGLED (WM_APP + 2)
+/* State images: the engine's state 0, 1 or 2 plus one. */
+#define UNCHECKED 1
 
 /* Feature blocks: ID, Name, Description, Required, parent ID, next ID.
    Install type blocks: ID, Name, Description, Custom, next ID. */
@@ -20,6 +22,7 @@ typedef struct {
     HTREEITEM Item;
 } TFeature;
 
+static HIMAGELIST Boxes;
 static TFeature* Features;
 static int FeatureCount;
 static void** Types;
@@ -98,10 +101,17 @@ static int CurrentType(HWND page) {
     return at == CB_ERR ? -1 : (int)SendDlgItemMessageA(page, IDC_TYPES, CB_GETITEMDATA, at, 0);
 }
 
-/* Checks as the engine has them; the tree can be changed only for a custom type. */
+/* The features can be chosen one by one for a custom type, or when there are no types. */
+static BOOL Choosable(HWND page) {
+    int type = CurrentType(page);
+    return TypeCount == 0 || (type >= 0 && BlockNumber(Types[type], 3) != 0);
+}
+
+/* Checks as the engine has them. The tree stays enabled (a disabled one does not show its
+   checks everywhere); a change that is not allowed is undone by showing the states again. */
 static void ShowStates(HWND page) {
     HWND tree = GetDlgItem(page, IDC_TREE);
-    int type = CurrentType(page), i;
+    int i;
     for (i = 0; i < FeatureCount; ++i) {
         int32_t state = HostCommand(CM_GETFEATURESTATE, BlockText(Features[i].Block, 0), NULL);
         TVITEMA item;
@@ -109,10 +119,9 @@ static void ShowStates(HWND page) {
         item.mask = TVIF_STATE;
         item.hItem = Features[i].Item;
         item.stateMask = TVIS_STATEIMAGEMASK;
-        item.state = INDEXTOSTATEIMAGEMASK(state ? 2 : 1);
+        item.state = INDEXTOSTATEIMAGEMASK(state + UNCHECKED);
         SendMessageA(tree, TVM_SETITEMA, 0, (LPARAM)&item);
     }
-    EnableWindow(tree, TypeCount == 0 || (type >= 0 && BlockNumber(Types[type], 3) != 0));
 }
 
 static void SelectCurrentType(HWND page) {
@@ -124,7 +133,8 @@ static void SelectCurrentType(HWND page) {
                     CurrentType(page) >= 0 ? BlockText(Types[CurrentType(page)], 2) : "");
 }
 
-static void Toggled(HWND page, HTREEITEM handle) {
+/* Unchecked boxes select their feature, the others deselect it. */
+static void Toggle(HWND page, HTREEITEM handle) {
     TVITEMA item;
     ZeroMemory(&item, sizeof item);
     item.mask = TVIF_STATE | TVIF_PARAM;
@@ -133,9 +143,35 @@ static void Toggled(HWND page, HTREEITEM handle) {
     if (!handle || !SendDlgItemMessageA(page, IDC_TREE, TVM_GETITEMA, 0, (LPARAM)&item) ||
         item.lParam < 0 || item.lParam >= FeatureCount)
         return;
-    HostCommand(CM_SETFEATURESTATE, BlockText(Features[item.lParam].Block, 0),
-                (void*)(intptr_t)((item.state & TVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2)));
+    if (Choosable(page))
+        HostCommand(CM_SETFEATURESTATE, BlockText(Features[item.lParam].Block, 0),
+                    (void*)(intptr_t)(item.state == INDEXTOSTATEIMAGEMASK(UNCHECKED)));
     ShowStates(page);
+}
+
+/* Unchecked, checked, and checked but dimmed for a partly chosen feature; index 0 is unused. */
+static HIMAGELIST CreateBoxes(void) {
+    static const UINT looks[] = {DFCS_BUTTONCHECK | DFCS_FLAT,
+                                 DFCS_BUTTONCHECK | DFCS_FLAT | DFCS_CHECKED,
+                                 DFCS_BUTTONCHECK | DFCS_FLAT | DFCS_CHECKED | DFCS_INACTIVE};
+    HDC screen = GetDC(NULL), dc = CreateCompatibleDC(screen);
+    HBITMAP strip = CreateCompatibleBitmap(screen, 64, 16);
+    HGDIOBJ old = SelectObject(dc, strip);
+    HIMAGELIST list = ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 4, 0);
+    RECT all = {0, 0, 64, 16};
+    int i;
+    FillRect(dc, &all, GetSysColorBrush(COLOR_WINDOW));
+    for (i = 0; i < 3; ++i) {
+        RECT box = {16 * (i + 1) + 2, 2, 16 * (i + 1) + 14, 14};
+        DrawFrameControl(dc, &box, DFC_BUTTON, looks[i]);
+    }
+    SelectObject(dc, old);
+    if (list)
+        ImageList_AddMasked(list, strip, GetSysColor(COLOR_WINDOW));
+    DeleteObject(strip);
+    DeleteDC(dc);
+    ReleaseDC(NULL, screen);
+    return list;
 }
 
 static BOOL Notified(HWND page, const NMHDR* header) {
@@ -147,9 +183,9 @@ static BOOL Notified(HWND page, const NMHDR* header) {
         hit.pt.y = (short)HIWORD(at);
         ScreenToClient(tree, &hit.pt);
         if (SendMessageA(tree, TVM_HITTEST, 0, (LPARAM)&hit) && (hit.flags & TVHT_ONITEMSTATEICON))
-            PostMessageA(page, WM_TOGGLED, 0, (LPARAM)hit.hItem);
+            Toggle(page, hit.hItem);
     } else if (header->code == TVN_KEYDOWN && ((const NMTVKEYDOWN*)header)->wVKey == VK_SPACE) {
-        PostMessageA(page, WM_TOGGLED, 0, SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+        Toggle(page, (HTREEITEM)SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
     } else if (header->code == TVN_SELCHANGEDA) {
         LPARAM index = ((const NMTREEVIEWA*)header)->itemNew.lParam;
         if (index >= 0 && index < FeatureCount)
@@ -163,6 +199,8 @@ static BOOL Notified(HWND page, const NMHDR* header) {
 static INT_PTR CALLBACK Proc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG:
+        Boxes = CreateBoxes();
+        SendDlgItemMessageA(page, IDC_TREE, TVM_SETIMAGELIST, TVSIL_STATE, (LPARAM)Boxes);
         FillTypes(GetDlgItem(page, IDC_TYPES));
         FillTree(GetDlgItem(page, IDC_TREE));
         EnableWindow(GetDlgItem(page, IDC_TYPES), TypeCount > 0);
@@ -177,14 +215,13 @@ static INT_PTR CALLBACK Proc(HWND page, UINT message, WPARAM wParam, LPARAM lPar
         free(Types);
         Features = NULL;
         Types = NULL;
+        ImageList_Destroy(Boxes);
+        Boxes = NULL;
         FeatureCount = TypeCount = 0;
         return FALSE;
     }
     case WM_NOTIFY:
         return wParam == IDC_TREE && Notified(page, (const NMHDR*)lParam);
-    case WM_TOGGLED:
-        Toggled(page, (HTREEITEM)lParam);
-        return TRUE;
     case WM_COMMAND:
         if (LOWORD(wParam) == IDC_TYPES && HIWORD(wParam) == CBN_SELCHANGE &&
             CurrentType(page) >= 0) {

@@ -44,11 +44,12 @@ static void Show(int index) {
         ShowWindow(W.Pages[W.Current], SW_HIDE);
     W.Current = index;
     SetItemTexts(W.Pages[index], kind->Texts);
+    /* The heading comes last: whoever drives the wizard takes it as the page being ready. */
+    ShowWindow(W.Pages[index], SW_SHOW);
     if (kind->Enter)
         kind->Enter(W.Pages[index]);
     SetItemTextOf(W.Frame, IDC_HEADING, kind->Title);
     SetButtons();
-    ShowWindow(W.Pages[index], SW_SHOW);
     /* Next has the focus unless the page must be answered first. */
     focus = GetDlgItem(W.Frame, IDC_NEXT);
     if (!IsWindowEnabled(focus))
