@@ -50,10 +50,11 @@ static void Show(int index) {
         kind->Enter(W.Pages[index]);
     SetItemTextOf(W.Frame, IDC_HEADING, kind->Title);
     SetButtons();
-    /* Next has the focus unless the page must be answered first. */
+    /* Next has the focus unless the page must be answered first: then its last control, the
+       answer (the license's "I accept"). */
     focus = GetDlgItem(W.Frame, IDC_NEXT);
     if (!IsWindowEnabled(focus))
-        focus = GetNextDlgTabItem(W.Pages[index], NULL, FALSE);
+        focus = GetNextDlgTabItem(W.Pages[index], NULL, TRUE);
     if (focus)
         SendMessageA(W.Frame, WM_NEXTDLGCTL, (WPARAM)focus, TRUE);
 }
