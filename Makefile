@@ -46,12 +46,13 @@ windows-tests: windows-product
 	@cmake --build $(WINTESTS) -j $(JOBS)
 
 dist: native host-release windows-product windows-tests
-	@mkdir -p dist/linux dist/windows
+	@mkdir -p dist/linux dist/windows/plugins
 	@cp $(RELEASE)/tools/velkpack/velkpack dist/linux/
 	@cp $(WINTESTS)/tools/velkpack/velkpack.exe dist/windows/
 	@cp $(WINPROD)/setup/setup.exe dist/windows/
 	@cp $(WINPROD)/unpack/unpack.dll dist/windows/
 	@cp $(WINPROD)/uninstall/Uninstall.exe dist/windows/
+	@cp $(WINPROD)/wizard/wizard.dll dist/windows/plugins/
 	@cp $(WINTESTS)/demo/korvx_demo.exe dist/windows/
 	@echo "dist: $$(cd dist && find . -type f | sort | tr '\n' ' ')"
 
@@ -59,18 +60,19 @@ build: deps dist
 
 # Installs what `make build` gathered in dist/: velkpack into PREFIX/bin, the Windows binaries
 # into PREFIX/share/velk, where velkpack finds setup.exe for a main package built without --stub
-# and the Uninstall.exe beside it.
+# and the Uninstall.exe and plugins/wizard.dll beside it.
 DIST_FILES := dist/linux/velkpack dist/windows/setup.exe dist/windows/unpack.dll \
-  dist/windows/velkpack.exe dist/windows/Uninstall.exe
+  dist/windows/velkpack.exe dist/windows/Uninstall.exe dist/windows/plugins/wizard.dll
 install:
 	@for f in $(DIST_FILES); do \
 	  [ -f "$$f" ] || { echo "install: $$f is missing: run make build first" >&2; exit 1; }; \
 	done
-	@install -d "$(DESTDIR)$(PREFIX)/bin" "$(DESTDIR)$(PREFIX)/share/velk"
+	@install -d "$(DESTDIR)$(PREFIX)/bin" "$(DESTDIR)$(PREFIX)/share/velk/plugins"
 	@install -m 755 dist/linux/velkpack "$(DESTDIR)$(PREFIX)/bin/velkpack"
 	@install -m 644 dist/windows/setup.exe dist/windows/unpack.dll dist/windows/velkpack.exe \
 	  dist/windows/Uninstall.exe "$(DESTDIR)$(PREFIX)/share/velk/"
-	@echo "installed: $(DESTDIR)$(PREFIX)/bin/velkpack, $(DESTDIR)$(PREFIX)/share/velk/{setup.exe,unpack.dll,velkpack.exe,Uninstall.exe}"
+	@install -m 644 dist/windows/plugins/wizard.dll "$(DESTDIR)$(PREFIX)/share/velk/plugins/"
+	@echo "installed: $(DESTDIR)$(PREFIX)/bin/velkpack, $(DESTDIR)$(PREFIX)/share/velk/{setup.exe,unpack.dll,velkpack.exe,Uninstall.exe,plugins/wizard.dll}"
 
 prefix:
 	@bash tests/harness/make-prefix.sh $(PREFIX_TEMPLATE)

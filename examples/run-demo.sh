@@ -18,10 +18,10 @@ echo "demo: building examples/sample with velkpack (stub: setup.exe, $(stat -c %
 
 temp_dir=$(find "$WINEPREFIX/drive_c/users" -maxdepth 3 -type d -iname temp | head -n 1)
 before=$(find "$temp_dir" -mindepth 1 | wc -l)
-echo "demo: running the package under Wine (silent switch /S): it locates and checks itself,"
-echo "demo: extracts its setup-time files through the unpack library it carries, loads both"
-echo "demo: enciphered databases, installs the files of its default selection and removes its"
-echo "demo: work folder at the end"
+echo "demo: running the package under Wine (silent switch /S: its wizard shows no page): it"
+echo "demo: locates and checks itself, extracts its setup-time files through the unpack library"
+echo "demo: it carries, loads both enciphered databases, installs the files of its default"
+echo "demo: selection and removes its work folder at the end"
 set +e
 # A run that stops on an error box never ends by itself: give it a minute.
 timeout 60 xvfb-run -a -s "-screen 0 1024x768x24" wine "$package" /S
@@ -58,37 +58,67 @@ left=$( (find "$installed" -type f 2>/dev/null || true) | wc -l)
 echo "demo: after uninstalling, $left files are left in C:\\Program Files\\Velk Sample" \
      "(folder $([ -d "$installed" ] && echo kept || echo removed))"
 
-# The same sample run as a user sees it: its shaped splash, then the preparation window. The
-# sample's setup-time files take a moment; 40 MB of extra setup-time data keeps the window up
-# long enough for a screenshot.
+# The same sample run as a user sees it: its shaped splash, the preparation window, then the
+# pages of the standard wizard, walked with Next by a helper that presses its buttons through
+# window messages, and its progress window. 40 MB of extra setup-time data keeps the preparation
+# window up long enough for a screenshot, 40 MB of extra product data the progress window.
 mkdir -p build/demo
 shots=$(realpath -m build/demo)
+walker=$(realpath build/windows-tests/tests/harness/wizardpress.exe)
 cp -r examples/sample "$work/visible"
 mkdir -p "$work/visible/presetup"
 head -c 40000000 /dev/urandom > "$work/visible/presetup/payload.bin"
+head -c 40000000 /dev/urandom > "$work/visible/files/core/bin/payload.bin"
 "$velkpack" build "$work/visible" -o "$work/VelkSample.exe" --stub "$setup_exe" >/dev/null
-rm -f "$shots/splash.png" "$shots/preparation.png"
-echo "demo: running the package again without /S, with screenshots of its windows"
-timeout 60 xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+pages=(splash preparation wizard-welcome wizard-license wizard-components wizard-folder
+       wizard-ready wizard-progress wizard-finish)
+for page in "${pages[@]}"; do rm -f "$shots/$page.png"; done
+echo "demo: running the package again without /S, walking its wizard with screenshots"
+rm -rf "$installed"
+timeout 180 xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+    shots=$2 walker=$3
+    shot() { sleep 0.3; import -window root -silent "$shots/$1.png"; }
+    page() { wine "$walker" --caption "Velk Sample Setup" --heading "$@"; }
     wine "$1" & program=$!
     while kill -0 $program 2>/dev/null; do
         windows=$(xwininfo -root -tree 2>/dev/null)
-        if [ ! -f "$2/splash.png" ] && grep -q "\"VKSplashWindow\"" <<<"$windows"; then
-            sleep 0.3; import -window root -silent "$2/splash.png"
+        if [ ! -f "$shots/splash.png" ] && grep -q "\"VKSplashWindow\"" <<<"$windows"; then
+            shot splash
         fi
-        if [ ! -f "$2/preparation.png" ] && grep -q "\"Preparing " <<<"$windows"; then
-            import -window root -silent "$2/preparation.png"
+        if [ ! -f "$shots/preparation.png" ] && grep -q "\"Preparing " <<<"$windows"; then
+            import -window root -silent "$shots/preparation.png"
+        fi
+        grep -q "\"Velk Sample Setup\"" <<<"$windows" && break
+        sleep 0.05
+    done
+    for step in "welcome:Welcome" "license:License agreement:accept" \
+                "components:Choose components" "folder:Choose the destination folder" \
+                "ready:Ready to install"; do
+        IFS=: read -r name heading extra <<<"$step"
+        page "$heading" || exit 1
+        shot "wizard-$name"
+        page "$heading" ${extra:+--press $extra} --press next || exit 1
+    done
+    for ((i = 0; i < 400; ++i)); do
+        if xwininfo -root -tree 2>/dev/null | grep -q "\"Installing Velk Sample\""; then
+            shot wizard-progress
+            break
         fi
         sleep 0.05
-    done' _ "$work/VelkSample.exe" "$shots" || true
+    done
+    page "Installation complete" && shot wizard-finish
+    page "Installation complete" --press next
+    wait $program' _ "$work/VelkSample.exe" "$shots" "$walker" || true
 wineserver -w || true
-for shot in splash preparation; do
-    if [ -f "$shots/$shot.png" ]; then
-        echo "demo: screenshot of the $shot window: $shots/$shot.png"
+for page in "${pages[@]}"; do
+    if [ -f "$shots/$page.png" ]; then
+        echo "demo: screenshot of the $page window: $shots/$page.png"
     else
-        echo "demo: no screenshot of the $shot window was taken" >&2
+        echo "demo: no screenshot of the $page window was taken" >&2
     fi
 done
+[ -f "$installed/bin/payload.bin" ] || { echo "demo: the wizard's run installed nothing" >&2; exit 1; }
+echo "demo: the wizard's run installed the sample again"
 
 # korvx_demo against the test stand-ins for MapInfo and the KorvelX control: a few seconds on
 # screen, a screenshot, and the statements it sent at load.

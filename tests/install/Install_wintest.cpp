@@ -133,7 +133,8 @@ protected:
         velk::test::TProcessResult built;
         Start("\"" VELKPACK_EXE "\" build \"" + Path(name) + "\" -o \"" + Path(out) +
                   "\" --date 2020-01-02" +
-                  (main ? " --stub \"" VELK_SETUP_EXE "\"" : std::string()),
+                  (main ? " --stub \"" VELK_SETUP_EXE "\" --uninstaller \"" VELK_UNINSTALL_EXE "\""
+                        : std::string()),
               &built);
         EXPECT_EQ(built.exitCode, 0u) << built.err;
         return Path(out);

@@ -473,6 +473,60 @@ TEST_F(VelkpackBuildTest, UninstallerIsAddedWhenTheMainDatabaseAsksForOne) {
     }
 }
 
+// db.xml's plug-in entry "wizard" gets plugins/wizard.dll beside the stub (or the one --wizard
+// names) in its numbered folder, between the plug-ins around it, unless the source brings one.
+TEST_F(VelkpackBuildTest, StandardWizardFillsTheFolderOfItsEntry) {
+    MakeSource(true);
+    const std::string dbXml = kDbXml;
+    auto setPlugins = [&](const std::string& wizard) {
+        std::string xml = dbXml;
+        xml.insert(xml.find("<components>"),
+                   "<plugins><plugin id=\"ui\"/>" + wizard + "<plugin id=\"mid\"/></plugins>");
+        Put("src/db.xml", xml);
+    };
+    // The cabinet's names from the first plug-in to the presetup folder, with the wizard's text.
+    auto carried = [&](std::string* wizard) {
+        TVelkpackResult listed = Run("list '" + Path("p.exe") + "'");
+        std::string names;
+        for (const auto& entry : ListedEntries(listed.out))
+            if (entry.Name.rfind("plugins", 0) == 0)
+                names += entry.Name + " ";
+        std::filesystem::remove_all(Path("out"));
+        EXPECT_EQ(Run("extract '" + Path("p.exe") + "' '" + Path("out") + "'").exitCode, 0);
+        *wizard = Exists("out/plugins/1/wizard.dll") ? Get("out/plugins/1/wizard.dll") : "";
+        return names;
+    };
+
+    setPlugins("<plugin id=\"Wizard\"/>");
+    TVelkpackResult r = Build("p.exe", true);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("the plug-in \"wizard\" has no plugins/1 folder and there is no " +
+                         Path("plugins/wizard.dll")),
+              std::string::npos)
+        << r.err;
+
+    Put("plugins/wizard.dll", "MZ ours");
+    Put("mine.dll", "MZ named");
+    std::string wizard;
+    ASSERT_EQ(Build("p.exe", true).exitCode, 0);
+    EXPECT_EQ(carried(&wizard), "plugins\\0\\ui.dll plugins\\1\\wizard.dll plugins\\2\\mid.dll "
+                                "plugins\\10\\late.dll ");
+    EXPECT_EQ(wizard, "MZ ours");
+    ASSERT_EQ(Build("p.exe", true, "--wizard '" + Path("mine.dll") + "'").exitCode, 0);
+    carried(&wizard);
+    EXPECT_EQ(wizard, "MZ named");
+
+    Put("src/plugins/1/own.dll", "MZ own");
+    ASSERT_EQ(Build("p.exe", true).exitCode, 0);
+    EXPECT_EQ(carried(&wizard), "plugins\\0\\ui.dll plugins\\1\\own.dll plugins\\2\\mid.dll "
+                                "plugins\\10\\late.dll ");
+    std::filesystem::remove_all(Path("src/plugins/1"));
+    setPlugins("<plugin id=\"wizard\" debugdll=\"C:\\dev\\wizard.dll\"/>");
+    ASSERT_EQ(Build("p.exe", true).exitCode, 0);
+    const std::string names = carried(&wizard);
+    EXPECT_EQ(names.find("wizard"), std::string::npos) << names;
+}
+
 // make install, from the dist folder of `make build`: velkpack in PREFIX/bin (/usr/local by
 // default), the Windows binaries in PREFIX/share/velk, where the installed velkpack finds
 // setup.exe.
@@ -483,7 +537,8 @@ TEST_F(VelkpackBuildTest, MakeInstallLaysOutWhatBuildFinds) {
         {"dist/windows/setup.exe", "usr/local/share/velk/setup.exe"},
         {"dist/windows/unpack.dll", "usr/local/share/velk/unpack.dll"},
         {"dist/windows/velkpack.exe", "usr/local/share/velk/velkpack.exe"},
-        {"dist/windows/Uninstall.exe", "usr/local/share/velk/Uninstall.exe"}};
+        {"dist/windows/Uninstall.exe", "usr/local/share/velk/Uninstall.exe"},
+        {"dist/windows/plugins/wizard.dll", "usr/local/share/velk/plugins/wizard.dll"}};
     for (const auto& file : files)
         if (!std::filesystem::exists(root + "/" + file.first))
             GTEST_SKIP() << "needs make build: " << file.first;

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -25,6 +26,7 @@ namespace {
 
 const char kBuildUsage[] =
     "Usage: velkpack build SRC -o OUT [--stub setup.exe] [--uninstaller Uninstall.exe]\n"
+    "                      [--wizard wizard.dll]\n"
     "                      [--compress mszip|none]\n"
     "                      [--date YYYY-MM-DD] [--level 1-9] [--threads N]\n"
     "                      [--splash-seconds N] [--splash-key RRGGBB|none]\n"
@@ -40,10 +42,15 @@ const char kBuildUsage[] =
     "and the folders lng, plugins/N (N = the plug-in's place in db.xml, from 0), presetup and\n"
     "files/<component ID>; only db.xml is required.\n"
     "\n"
+    "The standard wizard: a plug-in entry of db.xml with the ID \"wizard\" whose folder\n"
+    "plugins/N SRC lacks gets the project's wizard.dll there (N = the entry's place).\n"
+    "\n"
     "  -o, --output OUT  the package file to write (replaced only when the build succeeds)\n"
     "  --stub FILE       the program image that leads a main package (SRC needs main.xml)\n"
     "  --uninstaller FILE  the Uninstall.exe a main package carries when main.xml sets the\n"
     "                    variable Uninstall and SRC has none (default: the one beside the stub)\n"
+    "  --wizard FILE     the wizard.dll added for the entry \"wizard\" of db.xml (default:\n"
+    "                    plugins/wizard.dll beside the stub, or beside the installed setup.exe)\n"
     "  --compress KIND   mszip (default) or none\n"
     "  --level N         MSZIP level, 1 (fastest) to 9 (smallest); default 7\n"
     "  --threads N       threads that compress (default: one per core); the bytes are the same\n"
@@ -75,6 +82,7 @@ struct TBuildOptions {
     std::string Stub;
     bool HasStub = false;
     std::string Uninstaller;
+    std::string Wizard;
     TCabCompression Compression = TCabCompression::MsZip;
     int Level = CabDefaultLevel;
     unsigned Threads = 0; // one per core
@@ -122,6 +130,9 @@ std::string ParseOptions(const std::vector<std::string>& args, TBuildOptions& op
         } else if (arg == "--uninstaller") {
             if (!value(options.Uninstaller))
                 return "--uninstaller needs the program file";
+        } else if (arg == "--wizard") {
+            if (!value(options.Wizard))
+                return "--wizard needs the plug-in file";
         } else if (arg == "--compress") {
             std::string kind;
             if (!value(kind) || (kind != "mszip" && kind != "none"))
@@ -230,6 +241,44 @@ TSourceFile OurUninstaller(const TBuildOptions& options, const std::string& stub
     return {"Uninstall.exe", path, size};
 }
 
+bool HasPluginFolder(const std::vector<TSourceFile>& files, const std::string& folder) {
+    for (const TSourceFile& file : files)
+        if (file.Name.compare(0, folder.size(), folder) == 0)
+            return true;
+    return false;
+}
+
+// The standard wizard for db.xml's entry "wizard" when the source brings no DLL for it:
+// --wizard, else plugins/wizard.dll beside setup.exe, where the build and `make install` put it. It
+// goes where plugins/N would have been scanned: after the lower-numbered plug-ins.
+void AddOurWizard(const TBuildOptions& options, const std::string& stubPath,
+                  const TSourceFolder& source, int index, std::vector<TSourceFile>& setupFiles) {
+    namespace fs = std::filesystem;
+    const std::string folder = "plugins\\" + std::to_string(index) + "\\";
+    if (index < 0 || HasPluginFolder(setupFiles, folder))
+        return;
+    const std::string besideStub = stubPath.empty() ? DefaultStubPath() : stubPath;
+    const std::string path =
+        !options.Wizard.empty()
+            ? options.Wizard
+            : (fs::path(besideStub).parent_path() / "plugins" / "wizard.dll").string();
+    std::error_code error;
+    const uint64_t size = fs::file_size(path, error);
+    if (error || !fs::is_regular_file(path, error))
+        throw EBuildError(source.PackageDatabase + ": the plug-in \"wizard\" has no plugins/" +
+                          std::to_string(index) + " folder and there is no " + path +
+                          "; give --wizard FILE or put the plug-in into that folder");
+    auto after = [&](const TSourceFile& file) {
+        const std::string& name = file.Name;
+        if (name.compare(0, 4, "lng\\") == 0)
+            return false;
+        return name.compare(0, 8, "plugins\\") != 0 ||
+               std::stoul(name.substr(8, name.find('\\', 8) - 8)) > unsigned(index);
+    };
+    setupFiles.insert(std::find_if(setupFiles.begin(), setupFiles.end(), after),
+                      {folder + "wizard.dll", path, size});
+}
+
 // "velkpack build: 42% (84 of 200 MB)" on stderr, rewritten in place, once a build has taken a
 // second, and only on a terminal; wiped when the build ends.
 class TProgressLine {
@@ -288,8 +337,10 @@ int Build(const TBuildOptions& options) {
         setupFiles.push_back(OurUninstaller(options, stubPath, source));
     const auto fileInfos = CollectFileInfos(source.ProductFiles);
     bool replaced = false;
+    int wizardPlugin = -1;
     const std::string packageDatabase =
-        ReadPackageDatabase(source.PackageDatabase, *fileInfos, replaced);
+        ReadPackageDatabase(source.PackageDatabase, *fileInfos, replaced, wizardPlugin);
+    AddOurWizard(options, stubPath, source, wizardPlugin, setupFiles);
     if (replaced)
         std::fprintf(stderr,
                      "velkpack build: %s: its \"fileinfos\" give way to the ones read from the "

@@ -16,6 +16,7 @@ namespace velk {
 namespace {
 
 constexpr char kFileInfosTag[] = "fileinfos";
+constexpr char kWizardId[] = "wizard";
 constexpr size_t kProductFolderLength = 6; // "files\"
 
 // Parses as setup.exe parses its databases and loads the tree into object.
@@ -65,10 +66,16 @@ std::string ReadMainDatabase(const std::string& path, bool& uninstall) {
 }
 
 std::string ReadPackageDatabase(const std::string& path, const TvkFileInfos& fileInfos,
-                                bool& replaced) {
+                                bool& replaced, int& wizardPlugin) {
     TXMLTag root;
     TvkPackage package(nullptr);
     Load(path, root, package);
+    wizardPlugin = -1;
+    for (int i = 0; package.Plugins && i < package.Plugins->Count() && wizardPlugin < 0; ++i) {
+        const TvkPlugin& plugin = *package.Plugins->Items(i);
+        if (SameText(plugin.ID, kWizardId) && plugin.DebugDll.empty())
+            wizardPlugin = i;
+    }
     replaced = false;
     for (int i = root.Children.Count() - 1; i >= 0; --i) {
         const TXMLTag& child = *root.Children[i];

@@ -19,9 +19,10 @@ std::string ReadMainDatabase(const std::string& path, bool& uninstall);
 
 // db.xml with its "fileinfos" element replaced by fileInfos (when db.xml has one, `replaced` is
 // set), written back as XML text. Everything else of the author's tree is kept, comments and
-// unknown elements included.
+// unknown elements included. wizardPlugin is the place of the plug-in entry with the ID
+// "wizard" and no DebugDll (-1 when there is none).
 std::string ReadPackageDatabase(const std::string& path, const TvkFileInfos& fileInfos,
-                                bool& replaced);
+                                bool& replaced, int& wizardPlugin);
 
 // A fileinfo for every product file: its name below "files\", its size, the version of its
 // version resource and, for a .ttf, .otf or .ttc file, the font's full name.

@@ -1,0 +1,239 @@
+// The standard wizard in packages built with velkpack.exe, run by the shipped setup.exe and
+// driven from a thread of the test with window messages, as a user would press its buttons. The
+// test plug-in beside it logs what the run did.
+#include "harness/WinPackageTest.h"
+#include "harness/WizardDriver.h"
+
+#include <gtest/gtest.h>
+
+#include <commctrl.h>
+
+#include <functional>
+#include <string>
+#include <thread>
+
+namespace {
+
+using velk::test::ReadBytes;
+using velk::test::TWizardDriver;
+using velk::test::WaitUntil;
+
+// Waits for a dialog of setup.exe with the caption to be shown.
+HWND WaitForWindow(const char* caption) {
+    HWND window = nullptr;
+    EXPECT_TRUE(WaitUntil([&] {
+        window = FindWindowA("#32770", caption);
+        return window && IsWindowVisible(window);
+    })) << caption;
+    return window;
+}
+
+// The wizard of the package "Wizard Test"; a page that does not come fails the test.
+class TTestWizard : public TWizardDriver {
+public:
+    TTestWizard() : TWizardDriver("Wizard Test Setup") {}
+    bool Page(const std::string& heading) {
+        const bool shown = TWizardDriver::Page(heading);
+        EXPECT_TRUE(shown) << "no page \"" << heading << "\"";
+        return shown;
+    }
+};
+
+// Presses a button of the version conflict question and waits for it to go.
+void Answer(int button) {
+    HWND box = WaitForWindow("File conflict");
+    if (!box)
+        return;
+    PostMessageA(GetDlgItem(box, button), BM_CLICK, 0, 0);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(box); }));
+}
+
+class WizardTest : public velk::test::TWinPackageTest {
+protected:
+    void SetUp() override {
+        TWinPackageTest::SetUp();
+        CreateDirectoryA(Path("temp").c_str(), nullptr);
+        SetEnvironmentVariableA("TMP", Path("temp").c_str());
+        SetEnvironmentVariableA("TEMP", Path("temp").c_str());
+        SetEnvironmentVariableA("VELK_PROBE_LOG", Path("probe.log").c_str());
+        SetEnvironmentVariableA("VELK_PROBE_SCRIPT", Path("script.txt").c_str());
+        Put("script.txt", "probe EV_FINISH getvar Reboot\n");
+    }
+    void TearDown() override {
+        for (const char* name : {"TMP", "TEMP", "VELK_PROBE_LOG", "VELK_PROBE_SCRIPT"})
+            SetEnvironmentVariableA(name, nullptr);
+        TWinPackageTest::TearDown();
+    }
+
+    // The package: the wizard, then the test plug-in; mainXml's variables and selection, the
+    // package's components, and its files.
+    void Build(const std::string& variables, const std::string& selection,
+               const std::string& components, const std::string& config = "") {
+        Put("src\\main.xml", "<main><variables><var name=\"AppName\" value=\"Wizard Test\"/>"
+                             "<var name=\"InstallPath\" value=\"" +
+                                 Path("app") + "\"/>" + variables + "</variables>" + selection +
+                                 "</main>");
+        Put("src\\db.xml", "<package><plugins><plugin id=\"wizard\"><config>" + config +
+                               "</config></plugin><plugin id=\"probe\"/></plugins><components>" +
+                               components + "</components></package>");
+        Put("src\\plugins\\1\\probe.dll", "");
+        ASSERT_TRUE(CopyFileA(VELK_PROBE_DLL, Path("src\\plugins\\1\\probe.dll").c_str(), FALSE));
+        velk::test::TProcessResult built;
+        Start("\"" VELKPACK_EXE "\" build \"" + Path("src") + "\" -o \"" + Path("Test.exe") +
+                  "\" --stub \"" VELK_SETUP_EXE "\" --wizard \"" VELK_WIZARD_DLL "\"",
+              &built);
+        ASSERT_EQ(built.exitCode, 0u) << built.err;
+    }
+    // Runs the package while the driver presses the wizard's buttons; the probe's log.
+    std::string Run(const std::function<void()>& driver, const std::string& arguments = "") {
+        DeleteFileA(Path("probe.log").c_str());
+        std::thread user(driver);
+        EXPECT_EQ(Start("\"" + Path("Test.exe") + "\" " + arguments, nullptr), 0u);
+        user.join();
+        return ReadBytes(Path("probe.log"));
+    }
+};
+
+const char kFeatures[] =
+    "<components><component id=\"core\"/><component id=\"docs\"/></components>"
+    "<features><feature id=\"base\" name=\"Base\" required=\"1\"><components>"
+    "<component id=\"core\"/></components></feature><feature id=\"docs\" name=\"Docs\">"
+    "<components><component id=\"docs\"/></components></feature></features><installtypes>"
+    "<installtype id=\"full\" name=\"Full\" default=\"1\"><features><feature id=\"base\"/>"
+    "<feature id=\"docs\"/></features></installtype><installtype id=\"mini\" name=\"Minimal\">"
+    "<features><feature id=\"base\"/></features></installtype></installtypes>";
+const char kFeatureFiles[] =
+    "<component id=\"core\"><files><file src=\"a.txt\" dst=\"%InstallPath%\\a.txt\"/></files>"
+    "</component><component id=\"docs\"><files><file src=\"d.txt\" dst=\"%InstallPath%\\d.txt\"/>"
+    "</files></component>";
+
+TEST_F(WizardTest, CancelOnTheFirstPageInstallsNothingAndSilentRunsShowNoPage) {
+    Put("src\\files\\core\\a.txt", "core");
+    Put("src\\files\\docs\\d.txt", "docs");
+    Build("", kFeatures, kFeatureFiles);
+    std::string log = Run([] {
+        TTestWizard wizard;
+        if (wizard.Page("Welcome"))
+            wizard.Press(IDCANCEL);
+    });
+    EXPECT_NE(log.find("probe ev 5 EV_FINISH data=0"), std::string::npos) << log;
+    EXPECT_EQ(log.find("EV_BEFOREINSTALL"), std::string::npos) << log;
+    EXPECT_FALSE(Exists("app"));
+
+    // A run with /S that stopped on a page would be ended after two minutes with another code.
+    for (const char* silent : {"/S", "-s"}) {
+        RemoveDirectoryA(Path("app").c_str());
+        log = Run([] {}, silent);
+        EXPECT_NE(log.find("probe ev 5 EV_FINISH data=1"), std::string::npos) << log;
+        EXPECT_EQ(ReadBytes(Path("app\\d.txt")), "docs") << silent;
+        DeleteFileA(Path("app\\a.txt").c_str());
+        DeleteFileA(Path("app\\d.txt").c_str());
+    }
+}
+
+// Licence, install type, a folder typed and kept across Back and Next, and the restart declined.
+TEST_F(WizardTest, ThePagesInstallWhatWasChosenWhereItWasChosen) {
+    Put("src\\presetup\\license.txt", "Terms\nof use");
+    Put("src\\files\\core\\a.txt", "core");
+    Put("src\\files\\docs\\d.txt", "docs");
+    Build("<var name=\"Reboot\" value=\"1\"/>", kFeatures, kFeatureFiles,
+          "<paramgroup name=\"Wizard\"><param name=\"License\" value=\"license.txt\"/>"
+          "</paramgroup><paramgroup name=\"Texts\"><param name=\"ReadyText\" "
+          "value=\"Into [%InstallPath%]\"/></paramgroup>");
+    const std::string chosen = Path("chosen");
+    std::string seen;
+    const std::string log = Run([&] {
+        TTestWizard wizard;
+        if (!wizard.Page("Welcome"))
+            return;
+        wizard.Press(IDC_NEXT);
+        if (!wizard.Page("License agreement"))
+            return;
+        EXPECT_EQ(wizard.Text(IDC_LICENSE), "Terms\r\nof use");
+        EXPECT_FALSE(wizard.Enabled(IDC_NEXT));
+        wizard.Press(IDC_ACCEPT);
+        EXPECT_TRUE(wizard.Press(IDC_NEXT));
+        if (!wizard.Page("Choose components"))
+            return;
+        HWND tree = wizard.Control(IDC_TREE);
+        // the state image of a feature: 1 unchecked, 2 checked
+        auto shown = [&](HTREEITEM item) {
+            return SendMessageA(tree, TVM_GETITEMSTATE, WPARAM(item), TVIS_STATEIMAGEMASK) >> 12;
+        };
+        auto base = HTREEITEM(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+        auto docs = HTREEITEM(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, LPARAM(base)));
+        EXPECT_EQ(wizard.Text(IDC_TYPES), "Full");
+        EXPECT_EQ(shown(base), 2);
+        EXPECT_EQ(shown(docs), 2);
+        wizard.Choose(IDC_TYPES, 1);
+        EXPECT_EQ(shown(base), 2);
+        EXPECT_EQ(shown(docs), 1);
+        wizard.Press(IDC_NEXT);
+        if (!wizard.Page("Choose the destination folder"))
+            return;
+        EXPECT_EQ(wizard.Text(IDC_FOLDER), Path("app"));
+        wizard.Type(IDC_FOLDER, chosen + "\\");
+        wizard.Press(IDC_NEXT);
+        if (!wizard.Page("Ready to install"))
+            return;
+        EXPECT_EQ(wizard.Text(IDC_TEXT), "Into [" + chosen + "]");
+        wizard.Press(IDC_BACK);
+        wizard.Page("Choose the destination folder");
+        wizard.Press(IDC_BACK);
+        wizard.Page("Choose components");
+        EXPECT_EQ(wizard.Text(IDC_TYPES), "Minimal");
+        wizard.Press(IDC_NEXT);
+        wizard.Page("Choose the destination folder");
+        EXPECT_EQ(wizard.Text(IDC_FOLDER), chosen + "\\");
+        wizard.Press(IDC_NEXT);
+        wizard.Page("Ready to install");
+        EXPECT_EQ(wizard.Text(IDC_NEXT), "&Install");
+        wizard.Press(IDC_NEXT);
+        if (!wizard.Page("Installation complete"))
+            return;
+        EXPECT_TRUE(IsWindowVisible(wizard.Control(IDC_RESTART)));
+        EXPECT_EQ(SendMessageA(wizard.Control(IDC_RESTART), BM_GETCHECK, 0, 0), BST_CHECKED);
+        wizard.Press(IDC_RESTART);
+        wizard.Press(IDC_NEXT);
+    });
+    EXPECT_NE(log.find("probe getvar size=2 result=0 text=[0]"), std::string::npos) << log;
+    EXPECT_NE(log.find("probe ev 5 EV_FINISH data=1"), std::string::npos) << log;
+    EXPECT_EQ(ReadBytes(chosen + "\\a.txt"), "core");
+    EXPECT_FALSE(Exists("chosen\\d.txt"));
+    EXPECT_FALSE(Exists("app"));
+}
+
+// Three files older than the ones on disk: keep the first, replace the second and all after it.
+TEST_F(WizardTest, TheConflictQuestionAnswersAsPressed) {
+    std::string components = "<component id=\"core\"><files>";
+    for (const char* name : {"a.exe", "b.exe", "c.exe"}) {
+        Put(std::string("src\\files\\core\\") + name, "");
+        ASSERT_TRUE(CopyFileA(VELK_FIXTURES "\\velk_install_v1.exe",
+                              Path(std::string("src\\files\\core\\") + name).c_str(), FALSE));
+        Put(std::string("app\\") + name, "");
+        ASSERT_TRUE(CopyFileA(VELK_FIXTURES "\\velk_install_v2.exe",
+                              Path(std::string("app\\") + name).c_str(), FALSE));
+        components +=
+            std::string("<file src=\"") + name + "\" dst=\"%InstallPath%\\" + name + "\"/>";
+    }
+    Build("", "<components><component id=\"core\"/></components>",
+          components + "</files></component>");
+    const std::string v1 = ReadBytes(VELK_FIXTURES "\\velk_install_v1.exe");
+    const std::string v2 = ReadBytes(VELK_FIXTURES "\\velk_install_v2.exe");
+    ASSERT_NE(v1, v2);
+    Run([] {
+        TTestWizard wizard;
+        for (const char* page : {"Welcome", "Choose the destination folder", "Ready to install"})
+            if (wizard.Page(page))
+                wizard.Press(IDC_NEXT);
+        Answer(IDC_KEEP);
+        Answer(IDC_REPLACEALL);
+        if (wizard.Page("Installation complete"))
+            wizard.Press(IDC_NEXT);
+    });
+    EXPECT_TRUE(ReadBytes(Path("app\\a.exe")) == v2);
+    EXPECT_TRUE(ReadBytes(Path("app\\b.exe")) == v1);
+    EXPECT_TRUE(ReadBytes(Path("app\\c.exe")) == v1);
+}
+
+} // namespace
