@@ -8,6 +8,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <thread>
@@ -38,6 +39,57 @@ public:
         return shown;
     }
 };
+
+// What an installation can leave behind: the files below the folders, and the names and values
+// below the registry keys, one line each.
+std::vector<std::string> Snapshot(const std::vector<std::string>& folders,
+                                  const std::vector<std::pair<HKEY, std::string>>& keys) {
+    std::vector<std::string> lines;
+    std::function<void(const std::string&)> walk = [&](const std::string& folder) {
+        WIN32_FIND_DATAA data;
+        HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &data);
+        if (find == INVALID_HANDLE_VALUE)
+            return;
+        do {
+            const std::string name = data.cFileName, path = folder + "\\" + name;
+            if (name == "." || name == "..")
+                continue;
+            lines.push_back(path);
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                walk(path);
+        } while (FindNextFileA(find, &data));
+        FindClose(find);
+    };
+    for (const std::string& folder : folders)
+        walk(folder);
+    std::function<void(HKEY, const std::string&)> keyWalk = [&](HKEY root,
+                                                                const std::string& path) {
+        HKEY key;
+        if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+            return;
+        char name[512];
+        BYTE value[1024];
+        for (DWORD i = 0;; ++i) {
+            DWORD nameSize = sizeof name, valueSize = sizeof value;
+            if (RegEnumValueA(key, i, name, &nameSize, nullptr, nullptr, value, &valueSize))
+                break;
+            lines.push_back(path + "\\" + name + "=" +
+                            std::string(reinterpret_cast<char*>(value), valueSize));
+        }
+        for (DWORD i = 0;; ++i) {
+            DWORD nameSize = sizeof name;
+            if (RegEnumKeyExA(key, i, name, &nameSize, nullptr, nullptr, nullptr, nullptr))
+                break;
+            lines.push_back(path + "\\" + name + "\\");
+            keyWalk(root, path + "\\" + name);
+        }
+        RegCloseKey(key);
+    };
+    for (const auto& [root, path] : keys)
+        keyWalk(root, path);
+    std::sort(lines.begin(), lines.end());
+    return lines;
+}
 
 // Presses a button of the version conflict question and waits for it to go.
 void Answer(int button) {
@@ -80,7 +132,8 @@ protected:
         ASSERT_TRUE(CopyFileA(VELK_PROBE_DLL, Path("src\\plugins\\1\\probe.dll").c_str(), FALSE));
         velk::test::TProcessResult built;
         Start("\"" VELKPACK_EXE "\" build \"" + Path("src") + "\" -o \"" + Path("Test.exe") +
-                  "\" --stub \"" VELK_SETUP_EXE "\" --wizard \"" VELK_WIZARD_DLL "\"",
+                  "\" --stub \"" VELK_SETUP_EXE "\" --wizard \"" VELK_WIZARD_DLL
+                  "\" --uninstaller \"" VELK_UNINSTALL_EXE "\"",
               &built);
         ASSERT_EQ(built.exitCode, 0u) << built.err;
     }
@@ -234,6 +287,57 @@ TEST_F(WizardTest, TheConflictQuestionAnswersAsPressed) {
     EXPECT_TRUE(ReadBytes(Path("app\\a.exe")) == v2);
     EXPECT_TRUE(ReadBytes(Path("app\\b.exe")) == v1);
     EXPECT_TRUE(ReadBytes(Path("app\\c.exe")) == v1);
+}
+
+TEST_F(WizardTest, EveryItemKindInstalledThroughTheWizardIsUndoneByTheUninstaller) {
+    Put("src\\files\\c\\a.txt", "file");
+    Put("src\\files\\c\\shared.dll", "shared");
+    Put("src\\files\\c\\server.dll", "");
+    ASSERT_TRUE(CopyFileA(VELK_COM_SERVER, Path("src\\files\\c\\server.dll").c_str(), FALSE));
+    SetEnvironmentVariableA("VELK_COMSERVER_MARKER", Path("com.log").c_str());
+    Build("<var name=\"Uninstall\" value=\"1\"/><var name=\"AppID\" value=\"VelkRoundTrip\"/>",
+          "<components><component id=\"c\"/></components>",
+          "<component id=\"c\"><files><file src=\"*.txt\" dst=\"%InstallPath%\\data\\*.*\"/>"
+          "<file src=\"shared.dll\" dst=\"%InstallPath%\\shared.dll\" flags=\"shared\"/>"
+          "<file src=\"server.dll\" dst=\"%InstallPath%\\server.dll\" flags=\"reg_server\"/>"
+          "</files><registry><reg key=\"HKCU\\Software\\VelkRoundTrip\\Deep\" param=\"S\" "
+          "value=\"text\"/><reg key=\"HKCU\\Software\\VelkRoundTrip\" param=\"N\" value=\"7\" "
+          "paramtype=\"int\"/></registry><inifiles><ini file=\"%InstallPath%\\app.ini\" "
+          "section=\"S\" param=\"K\" value=\"V\"/></inifiles><shortcuts><shortcut "
+          "name=\"" +
+              Path("links") +
+              "\\Data\" cmdline=\"%InstallPath%\\data\\a.txt\"/>"
+              "</shortcuts></component>");
+    const std::vector<std::pair<HKEY, std::string>> keys = {
+        {HKEY_CURRENT_USER, "Software\\VelkRoundTrip"},
+        {HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs"},
+        {HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall"}};
+    const std::vector<std::string> folders = {Path("app"), Path("links")};
+    const std::vector<std::string> before = Snapshot(folders, keys);
+    const std::string log = Run([] {
+        TTestWizard wizard;
+        for (const char* page : {"Welcome", "Choose the destination folder", "Ready to install",
+                                 "Installation complete"})
+            if (wizard.Page(page))
+                wizard.Press(IDC_NEXT);
+    });
+    EXPECT_NE(log.find("probe ev 5 EV_FINISH data=1"), std::string::npos) << log;
+    const std::vector<std::string> installed = Snapshot(folders, keys);
+    EXPECT_EQ(installed.size(), before.size() + 15) << ::testing::PrintToString(installed);
+    EXPECT_EQ(ReadBytes(Path("com.log")), "registered\n");
+
+    char command[1024] = {};
+    DWORD size = sizeof command;
+    ASSERT_EQ(RegGetValueA(HKEY_LOCAL_MACHINE,
+                           "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\VelkRoundTrip",
+                           "UninstallString", RRF_RT_REG_SZ, nullptr, command, &size),
+              ERROR_SUCCESS);
+    EXPECT_EQ(Start(std::string(command) + " /S", nullptr), 0u);
+    // the uninstaller's own copy finishes the folder after it has ended
+    WaitUntil([&] { return Snapshot(folders, keys) == before; });
+    EXPECT_EQ(Snapshot(folders, keys), before);
+    EXPECT_EQ(ReadBytes(Path("com.log")), "registered\nunregistered\n");
+    SetEnvironmentVariableA("VELK_COMSERVER_MARKER", nullptr);
 }
 
 } // namespace
