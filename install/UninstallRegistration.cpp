@@ -28,11 +28,6 @@ std::vector<std::string> SortedNames(const std::string& logPath, TLogSection sec
     return names;
 }
 
-std::string WithoutExtension(const std::string& path) {
-    const std::string ext = ExtractFileExt(path);
-    return path.substr(0, path.size() - ext.size());
-}
-
 } // namespace
 
 void RemoveOldReferences(const std::string& logPath) {

@@ -68,6 +68,10 @@ std::string ExtractFileExt(std::string_view fileName) {
                                                              : std::string();
 }
 
+std::string WithoutExtension(std::string_view fileName) {
+    return std::string(fileName.substr(0, fileName.size() - ExtractFileExt(fileName).size()));
+}
+
 static bool IsLeapYear(int year) {
     return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
 }

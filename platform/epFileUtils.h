@@ -34,6 +34,8 @@ std::string ExtractFileDrive(std::string_view fileName);
 std::string ExtractFileName(std::string_view fileName);
 // The extension with its dot, empty when the name has none.
 std::string ExtractFileExt(std::string_view fileName);
+// The path without the extension of its file name.
+std::string WithoutExtension(std::string_view fileName);
 
 // A file (not a folder) of that name exists.
 bool FileExists(const std::string& fileName);

@@ -28,6 +28,50 @@ typedef int32_t(VK_STDCALL* TVkSendCommand)(int32_t pluginId, int32_t message, v
 typedef int32_t(VK_STDCALL* TVkSendCommandByName)(int32_t pluginId, const char* name, void* data,
                                                   void* out, int32_t flag);
 
+/* Events, engine to plug-ins. */
+enum {
+    EV_SETSTARTUPINFO = 1,
+    EV_LOAD,
+    EV_UNLOAD,
+    EV_START,
+    EV_FINISH,
+    EV_SHOWDIALOGS,
+    EV_LANGUAGECHANGED,
+    EV_BEFOREINSTALL,
+    EV_AFTERINSTALL,
+    EV_BEFOREPROCESSITEMS,
+    EV_AFTERPROCESSITEMS,
+    EV_BEFOREPROCESSITEM,
+    EV_AFTERPROCESSITEM,
+    EV_PROCESSITEM,
+    EV_FILEINSTALLPROGRESS,
+    EV_FEATURESTATECHANGED,
+    EV_INSTALLTYPECHANGED,
+    EV_VERSIONCONFLICT,
+    EV_GETPACKAGE,
+    EV_CHECKLAUNCHCONDITIONS,
+};
+
+/* Commands, plug-ins to engine; 269 and 270 to 272 have no names. */
+enum {
+    CM_ABORTINSTALL = 256,
+    CM_SUSPENDINSTALL,
+    CM_RESUMEINSTALL,
+    CM_PARSETEXT,
+    CM_GETLANGUAGE,
+    CM_SETLANGUAGE,
+    CM_GETVARIABLE,
+    CM_SETVARIABLE,
+    CM_GETFEATURE,
+    CM_GETFEATURESTATE,
+    CM_SETFEATURESTATE,
+    CM_GETINSTALLTYPE,
+    CM_SETINSTALLTYPE,
+    CM_GETCONFIGVALUE = 270,
+    CM_GETCONFIGSECTIONS,
+    CM_GETCONFIGKEYS,
+};
+
 #pragma pack(push, 1)
 
 /* Filled by the plug-in's export GetPluginInfo. */

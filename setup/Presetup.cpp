@@ -20,10 +20,6 @@ namespace velk {
 
 TGetPackageFolder GetPackageFolder = nullptr;
 
-std::string WithoutExtension(const std::string& name) {
-    return name.substr(0, name.size() - ExtractFileExt(name).size());
-}
-
 namespace {
 
 constexpr char kProductFolder[] = "files\\";

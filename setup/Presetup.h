@@ -19,9 +19,6 @@ struct TPresetupRun {
 using TGetPackageFolder = bool (*)(const std::string& fileName, std::string& folder);
 extern TGetPackageFolder GetPackageFolder;
 
-// The file name without its extension: a package's name.
-std::string WithoutExtension(const std::string& name);
-
 // Finds the package's file (FilePath), reads its trailer and checks its size; on success sets
 // FileName, Folder, PresetupSize and FilesSize. Shows the "File not found" or "Invalid package"
 // box on failure.

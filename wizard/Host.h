@@ -1,43 +1,9 @@
 /* The engine's side of the plug-in contract as the wizard uses it: commands in the text and
-   block protocols, and the numbers of events and commands. */
+   block protocols. */
 #ifndef VELK_WIZARD_HOST_H
 #define VELK_WIZARD_HOST_H
 
 #include "plugins/PluginRecords.h"
-
-enum {
-    EV_SETSTARTUPINFO = 1,
-    EV_LOAD,
-    EV_UNLOAD,
-    EV_START,
-    EV_FINISH,
-    EV_SHOWDIALOGS,
-    EV_LANGUAGECHANGED,
-    EV_BEFOREINSTALL,
-    EV_AFTERINSTALL,
-    EV_BEFOREPROCESSITEMS,
-    EV_AFTERPROCESSITEMS,
-    EV_BEFOREPROCESSITEM,
-    EV_AFTERPROCESSITEM,
-    EV_PROCESSITEM,
-    EV_FILEINSTALLPROGRESS,
-    EV_FEATURESTATECHANGED,
-    EV_INSTALLTYPECHANGED,
-    EV_VERSIONCONFLICT
-};
-
-enum {
-    CM_ABORTINSTALL = 256,
-    CM_PARSETEXT = 259,
-    CM_GETVARIABLE = 262,
-    CM_SETVARIABLE,
-    CM_GETFEATURE,
-    CM_GETFEATURESTATE,
-    CM_SETFEATURESTATE,
-    CM_GETINSTALLTYPE,
-    CM_SETINSTALLTYPE,
-    CM_GETCONFIGVALUE = 270
-};
 
 /* Keeps what the engine hands over with EV_SETSTARTUPINFO. */
 void HostStart(const TVkStartupInfo* startup);
