@@ -11,9 +11,6 @@ namespace velk {
 
 namespace {
 
-// A default that no entry can hold: values never span lines.
-const std::string Absent = "\n";
-
 void ShowIniError() {
     ErrorBox("Ini file error", "Error during changing the ini file!");
 }
@@ -35,8 +32,7 @@ bool ProcessItem(TvkIni& item, TXMLObject* scope) {
         return true;
     if (!remove) {
         try {
-            const bool existed =
-                IniReadString(item.IniFile, item.Section, item.Param, Absent) != Absent;
+            const bool existed = IniValueExists(item.IniFile, item.Section, item.Param);
             if (existed && item.Flags.Contains(TvkFlag::DontOverwrite))
                 return true;
             const std::string path = IniFilePath(item.IniFile);

@@ -48,7 +48,7 @@ bool InstallFiles(TFileInstaller& installer) {
     TWorker worker{&installer};
     HANDLE thread = CreateThread(nullptr, 0, InstallFiles, &worker, 0, nullptr);
     if (thread == nullptr) {
-        worker.Result = InstallFiles(&worker) != 0;
+        InstallFiles(&worker);
     } else {
         SetInstallWorker(thread);
         WaitForWorker(thread);

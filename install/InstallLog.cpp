@@ -13,9 +13,6 @@ constexpr const char* SectionNames[] = {"CopyFiles",   "AddReg",     "AddIni",  
                                         "CreateDirs",  "CreateKeys", "RegServers", "RegFonts",
                                         "SharedFiles", "PreRunApp",  "RunApp"};
 
-// A default no entry of the log can hold: values never span lines.
-constexpr const char* Absent = "\n";
-
 } // namespace
 
 const char* LogSectionName(TLogSection section) {
@@ -38,7 +35,7 @@ void TInstallLog::WriteText(std::string_view section, std::string_view name,
 }
 
 bool TInstallLog::Listed(TLogSection section, std::string_view name) const {
-    return on_ && IniReadString(path_, LogSectionName(section), name, Absent) != Absent;
+    return on_ && IniValueExists(path_, LogSectionName(section), name);
 }
 
 bool TInstallLog::CreateFolders(const std::string& folder) {

@@ -39,6 +39,8 @@ void IniReadSection(const std::string& FileName, std::string_view Section,
                     std::vector<std::string>& Strings);
 void IniReadSectionValues(const std::string& FileName, std::string_view Section,
                           std::vector<std::string>& Strings);
+// Whether the entry is in the file, on disk or among the cached changes.
+bool IniValueExists(const std::string& FileName, std::string_view Section, std::string_view Ident);
 // Empty Section, Ident and Value write that one file to disk.
 bool IniWriteString(const std::string& FileName, std::string_view Section, std::string_view Ident,
                     std::string_view Value);

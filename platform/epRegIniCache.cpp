@@ -85,6 +85,12 @@ void IniReadSectionValues(const std::string& FileName, std::string_view Section,
     GetIniFile(FileName, true)->ReadSectionValues(Section, Strings);
 }
 
+bool IniValueExists(const std::string& FileName, std::string_view Section, std::string_view Ident) {
+    // A default that no entry can hold: values never span lines.
+    const std::string absent = "\n";
+    return IniReadString(FileName, Section, Ident, absent) != absent;
+}
+
 bool IniWriteString(const std::string& FileName, std::string_view Section, std::string_view Ident,
                     std::string_view Value) {
     GetIniFile(FileName, false)->WriteString(Section, Ident, Value);
