@@ -220,7 +220,8 @@ TFileInstaller::TDecision TFileInstaller::BeforeEntry(const std::string& entry, 
             destinationExisted_ = true;
             skip = skip || flags_.Contains(TvkFlag::DontOverwrite);
         }
-        if (!skip && !flags_.Contains(TvkFlag::NoVersion)) {
+        // A file that is not there yet has no version or date to weigh against.
+        if (!skip && destinationExisted_ && !flags_.Contains(TvkFlag::NoVersion)) {
             std::string version;
             if (item->Flags.Contains(TvkFlag::External))
                 GetFileVersionText(entry, version);
@@ -244,11 +245,16 @@ TFileInstaller::TDecision TFileInstaller::BeforeEntry(const std::string& entry, 
 
     lastDestination_ = destination;
     TDecision decision{true, destination};
-    InstallLog().CreateFolders(ExtractFilePath(destination));
+    // Files of one folder come together: its existence is checked once for them.
+    const std::string folder = ExtractFilePath(destination);
+    if (folder != lastFolder_ && InstallLog().CreateFolders(folder))
+        lastFolder_ = folder;
     if (flags_.Contains(TvkFlag::RegFont))
         decision.Target = folders_.Scratch + ExtractFileName(destination);
     underTemporaryName_ = false;
-    if (FileExists(decision.Target) && !DeleteFileForced(decision.Target)) {
+    const bool targetExists =
+        decision.Target == destination ? destinationExisted_ : FileExists(decision.Target);
+    if (targetExists && !DeleteFileForced(decision.Target)) {
         // In use: written beside it and swapped in at the next restart.
         underTemporaryName_ = true;
         decision.Target = SystemTemporaryFile(ExtractFilePath(destination));

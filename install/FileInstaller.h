@@ -82,6 +82,7 @@ private:
     bool destinationExisted_ = false;
     bool underTemporaryName_ = false;
     std::string lastDestination_;
+    std::string lastFolder_;
     int32_t conflictAnswer_ = 1;
     int64_t overallTotal_ = 0, overallDone_ = 0, fileSize_ = 0, fileDone_ = 0;
     int32_t lastFilePercent_ = -1, lastOverallPercent_ = -1;

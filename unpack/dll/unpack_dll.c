@@ -213,7 +213,10 @@ static BOOL CompleteOutput(TOutputFile* out, PFDINOTIFICATION info) {
         SetFileTime(out->File, NULL, NULL, &utc);
     if (!CloseHandle(out->File))
         return FALSE;
-    SetFileAttributesA(out->Destination, attributes ? attributes : FILE_ATTRIBUTE_NORMAL);
+    /* CREATE_ALWAYS left the file with the archive bit alone: most files need nothing more,
+       and each change opens the file once again. */
+    if (attributes != FILE_ATTRIBUTE_ARCHIVE)
+        SetFileAttributesA(out->Destination, attributes ? attributes : FILE_ATTRIBUTE_NORMAL);
     return TRUE;
 }
 
