@@ -6,8 +6,6 @@
 
 #include <commctrl.h>
 
-#include <stdlib.h>
-
 static HWND Window;
 
 static const TControlText Texts[] = {{IDC_FILELABEL, T_FILEPROGRESS},
@@ -16,14 +14,10 @@ static const TControlText Texts[] = {{IDC_FILELABEL, T_FILEPROGRESS},
                                      {0, T_COUNT}};
 
 static void AskToStop(HWND window) {
-    char* question = TextOf(T_CANCELQUESTION);
-    char* caption = TextOf(T_CAPTION);
-    if (MessageBoxA(window, question, caption, MB_YESNO | MB_ICONQUESTION) == IDYES) {
+    if (ConfirmCancel(window)) {
         HostCommand(CM_ABORTINSTALL, NULL, NULL);
         EnableWindow(GetDlgItem(window, IDCANCEL), FALSE);
     }
-    free(question);
-    free(caption);
 }
 
 static INT_PTR CALLBACK ProgressProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -2,6 +2,8 @@
 
 #include "wizard/WizardIds.h"
 
+#include <stdlib.h>
+
 #define MAX_PAGES 8
 
 HINSTANCE WizardModule;
@@ -76,6 +78,15 @@ static void Move(BOOL onward) {
         End(0);
 }
 
+BOOL ConfirmCancel(HWND owner) {
+    char* question = TextOf(T_CANCELQUESTION);
+    char* caption = TextOf(T_CAPTION);
+    BOOL yes = MessageBoxA(owner, question, caption, MB_YESNO | MB_ICONQUESTION) == IDYES;
+    free(question);
+    free(caption);
+    return yes;
+}
+
 static INT_PTR CALLBACK FrameProc(HWND frame, UINT message, WPARAM wParam, LPARAM lParam) {
     (void)lParam;
     switch (message) {
@@ -93,7 +104,7 @@ static INT_PTR CALLBACK FrameProc(HWND frame, UINT message, WPARAM wParam, LPARA
             /* Escape on the finish page closes it as Finish does. */
             if (W.Finish)
                 Move(TRUE);
-            else
+            else if (ConfirmCancel(frame))
                 End(1);
             return TRUE;
         }

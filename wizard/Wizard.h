@@ -27,6 +27,10 @@ extern HINSTANCE WizardModule;
    With finish set there is no way back and no Cancel, and Next reads Finish. */
 int RunWizard(const TPageKind* const* pages, int count, BOOL finish);
 
+/* Asks whether to stop, in a box the window owns: a slip of the mouse must not throw away what
+   was chosen, or a half-done installation. TRUE for yes. */
+BOOL ConfirmCancel(HWND owner);
+
 /* The wizard window while it runs, else NULL. */
 HWND WizardWindow(void);
 

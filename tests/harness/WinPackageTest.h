@@ -53,6 +53,23 @@ inline std::vector<std::string> FolderEntries(const std::string& folder) {
     return names;
 }
 
+// DejaVu Sans under a family name of its own, six letters long as "DejaVu" is, so that the
+// tables keep their offsets: the prefix has the host's fonts registered already, and installing
+// a registered font replaces its file wherever that lies.
+inline std::string RenamedFont(const std::string& family) {
+    std::string font = ReadBytes("Z:\\usr\\share\\fonts\\truetype\\dejavu\\DejaVuSans.ttf");
+    std::string wide, wideFamily;
+    for (char c : std::string("DejaVu"))
+        wide += {'\0', c};
+    for (char c : family)
+        wideFamily += {'\0', c};
+    const std::pair<std::string, std::string> names[] = {{"DejaVu", family}, {wide, wideFamily}};
+    for (const auto& [from, to] : names)
+        for (size_t at = 0; (at = font.find(from, at)) != std::string::npos; at += to.size())
+            font.replace(at, from.size(), to);
+    return font;
+}
+
 // The Windows version Wine reports to the programs started from now on ("winxp", "win98", ...).
 inline void SetWineVersion(const char* version) {
     HKEY wine;

@@ -27,6 +27,27 @@ inline bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs = 30000
     return false;
 }
 
+// Waits for a message box that the window owns (the wizard's own boxes bear its caption), presses
+// the button and waits for the box to go; the box's text, "" when none came.
+inline std::string AnswerBox(HWND owner, int button, DWORD timeoutMs = 30000) {
+    HWND box = nullptr;
+    const bool shown = WaitUntil(
+        [&] {
+            for (box = FindWindowExA(nullptr, nullptr, "#32770", nullptr); box;
+                 box = FindWindowExA(nullptr, box, "#32770", nullptr))
+                if (GetWindow(box, GW_OWNER) == owner && IsWindowVisible(box))
+                    return true;
+            return false;
+        },
+        timeoutMs);
+    if (!shown)
+        return "";
+    const std::string text = WindowTextOf(GetDlgItem(box, 0xFFFF));
+    PostMessageA(GetDlgItem(box, button), BM_CLICK, 0, 0);
+    WaitUntil([&] { return !IsWindow(box); });
+    return text;
+}
+
 // The wizard window with the caption, one page at a time.
 class TWizardDriver {
 public:
@@ -51,6 +72,7 @@ public:
                 return GetDlgItem(page, id);
         return nullptr;
     }
+    HWND Frame() const { return frame_; }
     bool Enabled(int id) const { return IsWindowEnabled(Control(id)); }
     // Waits for the button to be enabled, then presses it.
     bool Press(int id) const {

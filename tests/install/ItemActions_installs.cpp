@@ -264,22 +264,9 @@ TEST_F(ItemActionsTest, IniChangesThatCannotBeWrittenOutFailThePhase) {
     EXPECT_EQ(events.find("EV_BEFOREPROCESSITEMS data=196608"), std::string::npos) << events;
 }
 
-// DejaVu Sans under a name of its own: the prefix has the host's fonts registered already, and
-// installing a registered font replaces its file wherever that lies.
-std::string RenamedFont() {
-    std::string font = ReadBytes("Z:\\usr\\share\\fonts\\truetype\\dejavu\\DejaVuSans.ttf");
-    const std::pair<std::string, std::string> names[] = {
-        {"DejaVu", "VelkIt"},
-        {std::string("\0D\0e\0j\0a\0V\0u", 12), std::string("\0V\0e\0l\0k\0I\0t", 12)}};
-    for (const auto& [from, to] : names)
-        for (size_t at = 0; (at = font.find(from, at)) != std::string::npos; at += to.size())
-            font.replace(at, from.size(), to);
-    return font;
-}
-
 TEST_F(ItemActionsTest, AFontIsRegisteredAndAShortcutWithoutAFolderFails) {
     velk::test::WriteBytes("C:\\VelkItems\\blocker", "a file, not a folder");
-    const std::string fontData = RenamedFont();
+    const std::string fontData = velk::test::RenamedFont("VelkIt");
     ASSERT_GT(fontData.size(), 100000u);
     velk::test::WriteBytes(Path("VelkItSans.ttf"), fontData);
     const std::string exe = Package("fonts", "<var name=\"Uninstall\" value=\"1\"/>", R"(

@@ -9,7 +9,8 @@
    and one line per command it sends. main is 1 on the thread that loaded the DLL.
    VELK_PROBE_SCRIPT names the script: lines "ID WHEN ACTION ARGUMENTS", ID "*" for every
    plug-in. WHEN "info" changes the information record: "engine N", "refused", "id OTHER".
-   Otherwise WHEN is an event name, and ACTION one of
+   Otherwise WHEN is an event name, or NAME=TEXT for only the events of that name whose data is
+   the text TEXT (events 7, 16 to 19 and the named ones), and ACTION one of
      answer N                  the event's answer
      getvar NAME | setvar NAME VALUE | parse TEXT
      features | types | languages            walk with CM_GETFEATURE and friends
@@ -22,7 +23,9 @@
                                pumps messages until it ends
      mute NAME                 count NAME events instead of logging them (logged at EV_UNLOAD)
      box TEXT                  a message box "Probe box" with TEXT, owned by no window
-     folder PATH               EV_GETPACKAGE: PATH into the event's buffer, answer 1 */
+     folder PATH               EV_GETPACKAGE: PATH into the event's buffer, answer 1
+     hold FILE MIN MAX         when the event's data lies from MIN to MAX, pump messages until
+                               FILE exists (at most a minute), logging "hold data=DATA" first */
 #include <windows.h>
 
 #include <stdint.h>
@@ -112,9 +115,15 @@ static void LoadScript(void) {
     fclose(file);
 }
 
+/* The event's data when it is a text. */
+static const char* DataText(int32_t id, int32_t data) {
+    return id == 7 || (id >= 16 && id <= 19) || id >= 4096 ? (const char*)(intptr_t)data : NULL;
+}
+
 /* Copies the next matching line's action and arguments; 0 when there are no more. */
-static int NextAction(const char** cursor, const char* when, char* action, size_t size) {
-    char line[1024], who[64], moment[128];
+static int NextAction(const char** cursor, const char* when, const char* data, char* action,
+                      size_t size) {
+    char line[1024], who[64], moment[128], *wanted;
     int used;
     while (*cursor && **cursor) {
         const char* end = strchr(*cursor, '\n');
@@ -126,8 +135,13 @@ static int NextAction(const char** cursor, const char* when, char* action, size_
         if (length && line[length - 1] == '\r')
             line[length - 1] = 0;
         *cursor = end ? end + 1 : *cursor + strlen(*cursor);
-        if (sscanf(line, "%63s %127s %n", who, moment, &used) == 2 &&
-            (!strcmp(who, "*") || !lstrcmpiA(who, Id)) && !lstrcmpiA(moment, when)) {
+        if (sscanf(line, "%63s %127s %n", who, moment, &used) != 2)
+            continue;
+        wanted = strchr(moment, '=');
+        if (wanted)
+            *wanted++ = 0;
+        if ((!strcmp(who, "*") || !lstrcmpiA(who, Id)) && !lstrcmpiA(moment, when) &&
+            (!wanted || (data && !lstrcmpiA(wanted, data)))) {
             lstrcpynA(action, line + used, (int)size);
             return 1;
         }
@@ -254,7 +268,23 @@ static void RunThread(const char* arguments) {
         (long)((end.QuadPart - start.QuadPart) * 1000000 / frequency.QuadPart));
 }
 
-static int32_t Perform(const char* action) {
+/* Keeps the run at this event, its windows answering, until the test lets it go on. */
+static void Hold(const char* path, int32_t data, int32_t least, int32_t most) {
+    DWORD start = GetTickCount();
+    MSG msg;
+    if (data < least || data > most || GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES)
+        return;
+    Log("hold data=%d", data);
+    while (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES && GetTickCount() - start < 60000) {
+        MsgWaitForMultipleObjects(0, NULL, FALSE, 20, QS_ALLINPUT);
+        while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+}
+
+static int32_t Perform(const char* action, int32_t data) {
     char verb[32] = "", a[256] = "", b[256] = "", c[256] = "";
     int used = 0;
     sscanf(action, "%31s %n", verb, &used);
@@ -301,6 +331,8 @@ static int32_t Perform(const char* action) {
         RunThread(action + used);
     else if (!strcmp(verb, "box"))
         Log("box result=%d", MessageBoxA(NULL, action + used, "Probe box", MB_OK));
+    else if (!strcmp(verb, "hold"))
+        Hold(a, data, atoi(b), atoi(c));
     else if (!strcmp(verb, "mute"))
         lstrcpynA(Muted, a, sizeof Muted);
     else if (!strcmp(verb, "folder") && EventParam) {
@@ -382,8 +414,8 @@ static int32_t __stdcall EventProc(int32_t id, const char* name, int32_t data, v
     Describe(described, sizeof described, id, data, param);
     Log("ev %d %s %s main=%d", id, name, described, GetCurrentThreadId() == LoaderThread);
     EventParam = param;
-    while (NextAction(&cursor, name, action, sizeof action)) {
-        int32_t result = Perform(action);
+    while (NextAction(&cursor, name, DataText(id, data), action, sizeof action)) {
+        int32_t result = Perform(action, data);
         if (result)
             answer = result;
     }
@@ -396,7 +428,7 @@ void __stdcall GetPluginInfo(TInfo* info) {
     lstrcpynA(info->ID, Id, sizeof info->ID);
     info->EventProc = (void*)EventProc;
     Log("info version=%08x", info->RecordVersion);
-    while (NextAction(&cursor, "info", action, sizeof action)) {
+    while (NextAction(&cursor, "info", NULL, action, sizeof action)) {
         if (sscanf(action, "%31s %260s", verb, value) < 1)
             continue;
         if (!strcmp(verb, "engine"))

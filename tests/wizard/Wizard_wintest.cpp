@@ -10,14 +10,18 @@
 
 #include <algorithm>
 #include <functional>
+#include <random>
 #include <string>
 #include <thread>
 
 namespace {
 
+using velk::test::AnswerBox;
 using velk::test::ReadBytes;
 using velk::test::TWizardDriver;
 using velk::test::WaitUntil;
+
+const char kCancelQuestion[] = "Do you want to stop the installation?";
 
 // Waits for a dialog of setup.exe with the caption to be shown.
 HWND WaitForWindow(const char* caption) {
@@ -89,6 +93,18 @@ std::vector<std::string> Snapshot(const std::vector<std::string>& folders,
         keyWalk(root, path);
     std::sort(lines.begin(), lines.end());
     return lines;
+}
+
+// The command line the uninstall entry of the product registers; "" when there is no entry.
+std::string UninstallString(const std::string& product) {
+    char command[1024] = {};
+    DWORD size = sizeof command;
+    if (RegGetValueA(
+            HKEY_LOCAL_MACHINE,
+            ("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + product).c_str(),
+            "UninstallString", RRF_RT_REG_SZ, nullptr, command, &size) != ERROR_SUCCESS)
+        return "";
+    return command;
 }
 
 // Presses a button of the version conflict question and waits for it to go.
@@ -166,8 +182,8 @@ TEST_F(WizardTest, CancelOnTheFirstPageInstallsNothingAndSilentRunsShowNoPage) {
     Build("", kFeatures, kFeatureFiles);
     std::string log = Run([] {
         TTestWizard wizard;
-        if (wizard.Page("Welcome"))
-            wizard.Press(IDCANCEL);
+        if (wizard.Page("Welcome") && wizard.Press(IDCANCEL))
+            AnswerBox(wizard.Frame(), IDYES);
     });
     EXPECT_NE(log.find("probe ev 5 EV_FINISH data=0"), std::string::npos) << log;
     EXPECT_EQ(log.find("EV_BEFOREINSTALL"), std::string::npos) << log;
@@ -182,6 +198,209 @@ TEST_F(WizardTest, CancelOnTheFirstPageInstallsNothingAndSilentRunsShowNoPage) {
         DeleteFileA(Path("app\\a.txt").c_str());
         DeleteFileA(Path("app\\d.txt").c_str());
     }
+}
+
+// Cancel on each page before the installation asks first: No stays on the page, Yes ends the run.
+TEST_F(WizardTest, CancelOnEveryPageAsksAndYesEndsTheRunWithNothingInstalled) {
+    Put("src\\presetup\\license.txt", "Terms");
+    Put("src\\files\\core\\a.txt", "core");
+    Put("src\\files\\docs\\d.txt", "docs");
+    Build("<var name=\"Uninstall\" value=\"1\"/><var name=\"AppID\" value=\"VelkCancelled\"/>",
+          kFeatures, kFeatureFiles,
+          "<paramgroup name=\"Wizard\"><param name=\"License\" value=\"license.txt\"/>"
+          "</paramgroup>");
+    const std::string pages[] = {"Welcome", "License agreement", "Choose components",
+                                 "Choose the destination folder", "Ready to install"};
+    for (const std::string& cancelled : pages) {
+        std::string asked[2];
+        const std::string log = Run([&] {
+            TTestWizard wizard;
+            for (const std::string& page : pages) {
+                if (!wizard.Page(page))
+                    return;
+                if (page == cancelled)
+                    break;
+                if (page == "License agreement")
+                    wizard.Press(IDC_ACCEPT);
+                wizard.Press(IDC_NEXT);
+            }
+            wizard.Press(IDCANCEL);
+            asked[0] = AnswerBox(wizard.Frame(), IDNO);
+            // The second question can only come from a wizard still on the page.
+            if (wizard.Page(cancelled) && wizard.Press(IDCANCEL))
+                asked[1] = AnswerBox(wizard.Frame(), IDYES);
+        });
+        EXPECT_EQ(asked[0], kCancelQuestion) << cancelled;
+        EXPECT_EQ(asked[1], kCancelQuestion) << cancelled;
+        EXPECT_NE(log.find("probe ev 5 EV_FINISH data=0"), std::string::npos) << log;
+        EXPECT_EQ(log.find("EV_BEFOREINSTALL"), std::string::npos) << log;
+        EXPECT_FALSE(Exists("app")) << cancelled;
+        EXPECT_EQ(UninstallString("VelkCancelled"), "") << cancelled;
+    }
+}
+
+// The probe holds the run in the middle of a large file (the files of the setup itself, skipped,
+// are done at once) until the question has been answered, so that the stop comes while the file
+// is being written however fast the machine is.
+TEST_F(WizardTest, CancelDuringTheInstallationStopsItInTheMiddleOfAFile) {
+    std::string noise(6 << 20, '\0');
+    std::mt19937 random(1);
+    for (char& byte : noise)
+        byte = char(random());
+    Put("src\\files\\c\\big.bin", noise);
+    Put("script.txt", "probe EV_FILEINSTALLPROGRESS hold " + Path("release") + " 10 90\n");
+    Build("<var name=\"Uninstall\" value=\"1\"/><var name=\"AppID\" value=\"VelkStopped\"/>",
+          "<components><component id=\"c\"/></components>",
+          "<component id=\"c\"><files><file src=\"big.bin\" dst=\"%InstallPath%\\big.bin\"/>"
+          "</files><registry><reg key=\"HKCU\\Software\\VelkStopped\" param=\"N\" value=\"1\"/>"
+          "</registry></component>");
+    std::string asked[2];
+    bool halfWritten = false, goesOnAfterNo = false, cancelGoneAfterYes = false;
+    const std::string log = Run([&] {
+        TTestWizard wizard;
+        for (const char* page : {"Welcome", "Choose the destination folder", "Ready to install"})
+            if (wizard.Page(page))
+                wizard.Press(IDC_NEXT);
+        HWND progress = WaitForWindow("Installing Wizard Test");
+        if (progress && WaitUntil([&] {
+                return ReadBytes(Path("probe.log")).find("probe hold") != std::string::npos;
+            })) {
+            halfWritten = Exists("app\\big.bin");
+            HWND cancel = GetDlgItem(progress, IDCANCEL);
+            PostMessageA(cancel, BM_CLICK, 0, 0);
+            asked[0] = AnswerBox(progress, IDNO);
+            goesOnAfterNo = IsWindowEnabled(cancel);
+            PostMessageA(cancel, BM_CLICK, 0, 0);
+            asked[1] = AnswerBox(progress, IDYES);
+            cancelGoneAfterYes = !IsWindowEnabled(cancel);
+        }
+        Put("release", "");
+    });
+    EXPECT_EQ(asked[0], kCancelQuestion);
+    EXPECT_EQ(asked[1], kCancelQuestion);
+    EXPECT_TRUE(halfWritten);
+    EXPECT_TRUE(goesOnAfterNo);
+    EXPECT_TRUE(cancelGoneAfterYes);
+    EXPECT_NE(log.find("probe hold data="), std::string::npos) << log;
+    EXPECT_NE(log.find("probe ev 5 EV_FINISH data=0"), std::string::npos) << log;
+    // Neither the registry phase nor anything after the installation ran.
+    EXPECT_EQ(log.find("EV_BEFOREPROCESSITEMS data=65536"), std::string::npos) << log;
+    EXPECT_EQ(log.find("EV_AFTERINSTALL"), std::string::npos) << log;
+    HKEY key;
+    EXPECT_NE(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\VelkStopped", 0, KEY_READ, &key),
+              ERROR_SUCCESS);
+    EXPECT_EQ(UninstallString("VelkStopped"), "");
+    EXPECT_FALSE(Exists("app\\big.bin"));
+    // Only the log of what had been done stays.
+    for (const std::string& name : velk::test::FolderEntries(Path("app\\")))
+        EXPECT_EQ(lstrcmpiA(name.c_str(), "install.log"), 0) << name;
+}
+
+// Texts of the wizard's configuration in two languages; the change comes while the features page
+// is shown (the probe changes the language when the type Minimal is chosen) and reaches the pages
+// already passed as well as those still to come. Back and Next keep the licence accepted, the
+// type and the folder; Reboot, set during the installation, brings the restart offer.
+TEST_F(WizardTest, TheWizardFollowsALanguageChangeOnEveryPageAndKeepsWhatWasChosen) {
+    Put("src\\presetup\\license.txt", "Terms");
+    Put("src\\files\\core\\a.txt", "core");
+    Put("src\\files\\docs\\d.txt", "docs");
+    Put("script.txt", "probe EV_INSTALLTYPECHANGED=mini setlang xyz\n"
+                      "probe EV_AFTERINSTALL setvar Reboot 1\n"
+                      "probe EV_FINISH getvar Reboot\n");
+    const char* const keys[] = {
+        "Back",        "Next",         "Cancel",      "Install",    "Finish",        "WelcomeTitle",
+        "WelcomeText", "LicenseTitle", "LicenseText", "Accept",     "FeaturesTitle", "InstallType",
+        "FolderTitle", "FolderText",   "Browse",      "ReadyTitle", "ReadyText",     "FinishTitle",
+        "FinishText",  "RestartText",  "Restart"};
+    auto text = [](const std::string& key, const std::string& language) {
+        return key + " (" + language + ")";
+    };
+    std::string config =
+        "<paramgroup name=\"Wizard\"><param name=\"License\" value=\"license.txt\"/></paramgroup>";
+    for (const char* language : {"ENU", "XYZ"}) {
+        config += std::string("<paramgroup name=\"Texts.") + language + "\">";
+        for (const char* key : keys)
+            config +=
+                std::string("<param name=\"") + key + "\" value=\"" + text(key, language) + "\"/>";
+        config += "</paramgroup>";
+    }
+    Build("<var name=\"Languages\" value=\"enu, xyz\"/><var name=\"AutoSelectLanguage\" "
+          "value=\"0\"/>",
+          kFeatures, kFeatureFiles, config);
+    struct TPageTexts {
+        const char* Title;
+        std::vector<std::pair<int, const char*>> Controls;
+    };
+    const TPageTexts welcome{"WelcomeTitle", {{IDC_TEXT, "WelcomeText"}}};
+    const TPageTexts license{"LicenseTitle", {{IDC_TEXT, "LicenseText"}, {IDC_ACCEPT, "Accept"}}};
+    const TPageTexts features{"FeaturesTitle", {{IDC_TYPELABEL, "InstallType"}}};
+    const TPageTexts folder{"FolderTitle", {{IDC_TEXT, "FolderText"}, {IDC_BROWSE, "Browse"}}};
+    const TPageTexts ready{"ReadyTitle", {{IDC_TEXT, "ReadyText"}, {IDC_NEXT, "Install"}}};
+    const TPageTexts finish{
+        "FinishTitle",
+        {{IDC_TEXT, "FinishText"}, {IDC_RESTARTTEXT, "RestartText"}, {IDC_RESTART, "Restart"}}};
+    const std::string chosen = Path("chosen");
+    const std::string log = Run([&] {
+        TTestWizard wizard;
+        // The page in the language; Back, Cancel and Next as the page has them.
+        auto shown = [&](const TPageTexts& page, const char* language) {
+            if (!wizard.Page(text(page.Title, language)))
+                return false;
+            for (const auto& [control, key] : page.Controls)
+                EXPECT_EQ(wizard.Text(control), text(key, language)) << page.Title;
+            EXPECT_EQ(wizard.Text(IDC_BACK), text("Back", language)) << page.Title;
+            EXPECT_EQ(wizard.Text(IDCANCEL), text("Cancel", language)) << page.Title;
+            if (&page != &ready) {
+                EXPECT_EQ(wizard.Text(IDC_NEXT),
+                          text(&page == &finish ? "Finish" : "Next", language))
+                    << page.Title;
+            }
+            return true;
+        };
+        if (!shown(welcome, "ENU") || !wizard.Press(IDC_NEXT) || !shown(license, "ENU"))
+            return;
+        wizard.Press(IDC_ACCEPT);
+        if (!wizard.Press(IDC_NEXT) || !shown(features, "ENU"))
+            return;
+        wizard.Choose(IDC_TYPES, 1);
+        if (!shown(features, "XYZ"))
+            return;
+        for (const TPageTexts* page : {&license, &welcome}) {
+            wizard.Press(IDC_BACK);
+            if (!shown(*page, "XYZ"))
+                return;
+        }
+        wizard.Press(IDC_NEXT);
+        shown(license, "XYZ");
+        EXPECT_TRUE(wizard.Enabled(IDC_NEXT));
+        wizard.Press(IDC_NEXT);
+        shown(features, "XYZ");
+        EXPECT_EQ(wizard.Text(IDC_TYPES), "Minimal");
+        wizard.Press(IDC_NEXT);
+        if (!shown(folder, "XYZ"))
+            return;
+        wizard.Type(IDC_FOLDER, chosen);
+        wizard.Press(IDC_NEXT);
+        shown(ready, "XYZ");
+        wizard.Press(IDC_BACK);
+        shown(folder, "XYZ");
+        EXPECT_EQ(wizard.Text(IDC_FOLDER), chosen);
+        wizard.Press(IDC_NEXT);
+        shown(ready, "XYZ");
+        wizard.Press(IDC_NEXT);
+        if (!shown(finish, "XYZ"))
+            return;
+        EXPECT_TRUE(IsWindowVisible(wizard.Control(IDC_RESTART)));
+        EXPECT_EQ(SendMessageA(wizard.Control(IDC_RESTART), BM_GETCHECK, 0, 0), BST_CHECKED);
+        wizard.Press(IDC_RESTART);
+        wizard.Press(IDC_NEXT);
+    });
+    EXPECT_NE(log.find("probe setlang result=0"), std::string::npos) << log;
+    EXPECT_NE(log.find("probe getvar size=2 result=0 text=[0]"), std::string::npos) << log;
+    EXPECT_NE(log.find("probe ev 5 EV_FINISH data=1"), std::string::npos) << log;
+    EXPECT_EQ(ReadBytes(chosen + "\\a.txt"), "core");
+    EXPECT_FALSE(Exists("chosen\\d.txt"));
+    EXPECT_FALSE(Exists("app"));
 }
 
 // Licence, install type, a folder typed and kept across Back and Next, and the restart declined.
@@ -289,54 +508,74 @@ TEST_F(WizardTest, TheConflictQuestionAnswersAsPressed) {
     EXPECT_TRUE(ReadBytes(Path("app\\c.exe")) == v1);
 }
 
+// The programs the uninstaller runs leave their marker beside the package, where the snapshot
+// does not look; the one before the removal starts in the installation folder, still there.
 TEST_F(WizardTest, EveryItemKindInstalledThroughTheWizardIsUndoneByTheUninstaller) {
     Put("src\\files\\c\\a.txt", "file");
     Put("src\\files\\c\\shared.dll", "shared");
     Put("src\\files\\c\\server.dll", "");
     ASSERT_TRUE(CopyFileA(VELK_COM_SERVER, Path("src\\files\\c\\server.dll").c_str(), FALSE));
+    Put("src\\files\\c\\VelkRtSans.ttf", velk::test::RenamedFont("VelkRt"));
     SetEnvironmentVariableA("VELK_COMSERVER_MARKER", Path("com.log").c_str());
     Build("<var name=\"Uninstall\" value=\"1\"/><var name=\"AppID\" value=\"VelkRoundTrip\"/>",
           "<components><component id=\"c\"/></components>",
           "<component id=\"c\"><files><file src=\"*.txt\" dst=\"%InstallPath%\\data\\*.*\"/>"
           "<file src=\"shared.dll\" dst=\"%InstallPath%\\shared.dll\" flags=\"shared\"/>"
           "<file src=\"server.dll\" dst=\"%InstallPath%\\server.dll\" flags=\"reg_server\"/>"
+          "<file src=\"VelkRtSans.ttf\" dst=\"%Fonts%\\VelkRtSans.ttf\" flags=\"reg_font\"/>"
           "</files><registry><reg key=\"HKCU\\Software\\VelkRoundTrip\\Deep\" param=\"S\" "
           "value=\"text\"/><reg key=\"HKCU\\Software\\VelkRoundTrip\" param=\"N\" value=\"7\" "
           "paramtype=\"int\"/></registry><inifiles><ini file=\"%InstallPath%\\app.ini\" "
           "section=\"S\" param=\"K\" value=\"V\"/></inifiles><shortcuts><shortcut "
           "name=\"" +
               Path("links") +
-              "\\Data\" cmdline=\"%InstallPath%\\data\\a.txt\"/>"
-              "</shortcuts></component>");
+              "\\Data\" cmdline=\"%InstallPath%\\data\\a.txt\"/></shortcuts><runapps>"
+              "<runapp cmdline=\"" VELK_MARKER_EXE "\" arg=\"" +
+              Path("before.txt") +
+              "\" workdir=\"%InstallPath%\" whenstart=\"before_uninstall\" showcmd=\"hide\"/>"
+              "<runapp cmdline=\"" VELK_MARKER_EXE "\" arg=\"" +
+              Path("after.txt") +
+              "\" whenstart=\"after_uninstall\" showcmd=\"hide\"/></runapps></component>");
+    char windows[MAX_PATH];
+    ASSERT_NE(GetWindowsDirectoryA(windows, MAX_PATH), 0u);
     const std::vector<std::pair<HKEY, std::string>> keys = {
         {HKEY_CURRENT_USER, "Software\\VelkRoundTrip"},
         {HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs"},
-        {HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall"}};
-    const std::vector<std::string> folders = {Path("app"), Path("links")};
+        {HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall"},
+        {HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts"}};
+    const std::vector<std::string> folders = {Path("app"), Path("links"),
+                                              std::string(windows) + "\\Fonts"};
     const std::vector<std::string> before = Snapshot(folders, keys);
     const std::string log = Run([] {
         TTestWizard wizard;
         for (const char* page : {"Welcome", "Choose the destination folder", "Ready to install",
                                  "Installation complete"})
-            if (wizard.Page(page))
+            if (wizard.Page(page)) {
+                // Reboot was never asked for: no restart is offered.
+                if (std::string(page) == "Installation complete") {
+                    EXPECT_FALSE(IsWindowVisible(wizard.Control(IDC_RESTART)));
+                }
                 wizard.Press(IDC_NEXT);
+            }
     });
     EXPECT_NE(log.find("probe ev 5 EV_FINISH data=1"), std::string::npos) << log;
     const std::vector<std::string> installed = Snapshot(folders, keys);
-    EXPECT_EQ(installed.size(), before.size() + 15) << ::testing::PrintToString(installed);
+    EXPECT_EQ(installed.size(), before.size() + 17) << ::testing::PrintToString(installed);
+    EXPECT_NE(std::find(installed.begin(), installed.end(),
+                        std::string(windows) + "\\Fonts\\VelkRtSans.ttf"),
+              installed.end());
     EXPECT_EQ(ReadBytes(Path("com.log")), "registered\n");
+    EXPECT_FALSE(Exists("before.txt") || Exists("after.txt"));
 
-    char command[1024] = {};
-    DWORD size = sizeof command;
-    ASSERT_EQ(RegGetValueA(HKEY_LOCAL_MACHINE,
-                           "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\VelkRoundTrip",
-                           "UninstallString", RRF_RT_REG_SZ, nullptr, command, &size),
-              ERROR_SUCCESS);
-    EXPECT_EQ(Start(std::string(command) + " /S", nullptr), 0u);
+    const std::string command = UninstallString("VelkRoundTrip");
+    ASSERT_NE(command, "");
+    EXPECT_EQ(Start(command + " /S", nullptr), 0u);
     // the uninstaller's own copy finishes the folder after it has ended
     WaitUntil([&] { return Snapshot(folders, keys) == before; });
     EXPECT_EQ(Snapshot(folders, keys), before);
     EXPECT_EQ(ReadBytes(Path("com.log")), "registered\nunregistered\n");
+    EXPECT_EQ(ReadBytes(Path("before.txt")), Path("app"));
+    EXPECT_TRUE(Exists("after.txt"));
     SetEnvironmentVariableA("VELK_COMSERVER_MARKER", nullptr);
 }
 
