@@ -78,6 +78,9 @@ bool TFileInstaller::InstallAll() {
         if (!passed && error_)
             ClearAbortRequest();
     }
+    // A file that failed on its way to a temporary name leaves no stray file behind.
+    if (!pendingTemporary_.empty())
+        DeleteFileForced(pendingTemporary_);
     userAborted_ = AbortRequested();
     return passed && !userAborted_;
 }
@@ -104,13 +107,12 @@ bool TFileInstaller::CabinetPass() {
             },
             [this](const std::string&, uint32_t, uint32_t, TDateTime,
                    const std::string& destination) {
-                AfterEntry(destination);
-                return AbortRequested() ? UnpackStop : UnpackExtract;
+                return AfterEntry(destination) && !AbortRequested() ? UnpackExtract : UnpackStop;
             },
             [this](const std::string&, const std::string&, uint32_t, uint32_t block, uint32_t) {
                 return Progress(block) ? UnpackExtract : UnpackStop;
             });
-        if (!extracted || AbortRequested())
+        if (!extracted || error_ || AbortRequested())
             return false;
     }
     return true;
@@ -186,9 +188,7 @@ void TFileInstaller::ProcessSingleSource(const std::string& source,
             return Progress(uint32_t(chunk));
         },
         false);
-    if (copied) {
-        AfterEntry(decision.Target);
-    } else if (!AbortRequested()) {
+    if (copied ? !AfterEntry(decision.Target) : !AbortRequested()) {
         error_ = true;
         RequestAbort();
     }
@@ -257,7 +257,7 @@ TFileInstaller::TDecision TFileInstaller::BeforeEntry(const std::string& entry, 
     if (targetExists && !DeleteFileForced(decision.Target)) {
         // In use: written beside it and swapped in at the next restart.
         underTemporaryName_ = true;
-        decision.Target = SystemTemporaryFile(ExtractFilePath(destination));
+        decision.Target = pendingTemporary_ = SystemTemporaryFile(ExtractFilePath(destination));
         if (decision.Target.empty()) {
             error_ = true;
             decision.Target = destination; // fails to open, which fails the file
@@ -283,9 +283,15 @@ bool TFileInstaller::WriteDecided(const std::string& destination, double date, u
              GetFileSizeByName(destination) == int64_t(size));
 }
 
-void TFileInstaller::AfterEntry(const std::string& target) {
+bool TFileInstaller::AfterEntry(const std::string& target) {
     if (underTemporaryName_) {
-        ReplaceFileOnRestart(target, lastDestination_);
+        // Left where nothing will move it, the new file would be lost and the old one kept while
+        // the run reported success.
+        if (!ReplaceFileOnRestart(target, lastDestination_)) {
+            error_ = true;
+            return false;
+        }
+        pendingTemporary_.clear();
         SetVariableBool(&db_, "Reboot", true);
     }
     const bool logged = !flags_.Contains(TvkFlag::DontLog);
@@ -300,6 +306,7 @@ void TFileInstaller::AfterEntry(const std::string& target) {
     recordName_ = lastDestination_;
     record_.FileName = recordName_.c_str();
     ItemDone(TItemKind::Files, &record_);
+    return true;
 }
 
 void TFileInstaller::RaiseSharedCount(const std::string& path) {

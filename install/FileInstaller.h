@@ -63,7 +63,8 @@ private:
 
     TDecision BeforeEntry(const std::string& entry, uint32_t size, uint32_t attributes, double date,
                           TvkFile* item, const std::string& destination);
-    void AfterEntry(const std::string& target);
+    // False when a file written under a temporary name cannot be swapped in at the restart.
+    bool AfterEntry(const std::string& target);
     // Whether a file that passed the other tests replaces what is at its destination.
     bool WriteDecided(const std::string& destination, double date, uint32_t size,
                       const std::string& version);
@@ -81,6 +82,7 @@ private:
     TvkFlags flags_;
     bool destinationExisted_ = false;
     bool underTemporaryName_ = false;
+    std::string pendingTemporary_; // made for the file under way, not yet handed on
     std::string lastDestination_;
     std::string lastFolder_;
     int32_t conflictAnswer_ = 1;

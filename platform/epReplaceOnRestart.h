@@ -9,11 +9,12 @@ namespace velk {
 
 // At the next system start Source replaces Dest; with an empty Dest, Source is deleted. Nothing
 // happens when Source does not exist. The NT family records it among the system's pending
-// operations (their failures are ignored). The 9x family gets it in the "[Rename]" section of the
-// Windows folder's "wininit.ini", with short names, and a long Dest name a RunOnce command that
-// gives it back; when that cannot be written an Exception (EInOutError for the file) is raised
-// and the restart file and the RunOnce key are left as they were.
-void ReplaceFileOnRestart(const std::string& Source, const std::string& Dest);
+// operations; false when the system refused one of them, which callers that only tidy up may
+// ignore. The 9x family gets it in the "[Rename]" section of the Windows folder's "wininit.ini",
+// with short names, and a long Dest name a RunOnce command that gives it back; when that cannot
+// be written an Exception (EInOutError for the file) is raised and the restart file and the
+// RunOnce key are left as they were.
+bool ReplaceFileOnRestart(const std::string& Source, const std::string& Dest);
 
 // Portable pieces of the above.
 

@@ -117,26 +117,27 @@ void ScheduleIn9x(const std::string& source, const std::string& dest) {
 
 } // namespace
 
-void ReplaceFileOnRestartOn(const std::string& Source, const std::string& Dest,
+bool ReplaceFileOnRestartOn(const std::string& Source, const std::string& Dest,
                             const TOSVersion& os) {
     std::string source = ExpandFileName(Source);
     std::string dest = Dest.empty() ? std::string() : ExpandFileName(Dest);
     if (!FileExists(source))
-        return;
+        return true;
     if (IsWin9xFamily(os)) {
         ScheduleIn9x(source, dest);
-        return;
+        return true;
     }
-    if (dest.empty()) {
-        ReplaceOnRestartApi.MoveFileExA(source.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
-        return;
-    }
-    ReplaceOnRestartApi.MoveFileExA(dest.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
-    ReplaceOnRestartApi.MoveFileExA(source.c_str(), dest.c_str(), MOVEFILE_DELAY_UNTIL_REBOOT);
+    if (dest.empty())
+        return ReplaceOnRestartApi.MoveFileExA(source.c_str(), nullptr,
+                                               MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE;
+    // The new file cannot take the place of one that is still there, so the old one goes first.
+    return ReplaceOnRestartApi.MoveFileExA(dest.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) &&
+           ReplaceOnRestartApi.MoveFileExA(source.c_str(), dest.c_str(),
+                                           MOVEFILE_DELAY_UNTIL_REBOOT);
 }
 
-void ReplaceFileOnRestart(const std::string& Source, const std::string& Dest) {
-    ReplaceFileOnRestartOn(Source, Dest, OSVersion());
+bool ReplaceFileOnRestart(const std::string& Source, const std::string& Dest) {
+    return ReplaceFileOnRestartOn(Source, Dest, OSVersion());
 }
 
 } // namespace velk

@@ -15,7 +15,7 @@ struct TReplaceOnRestartApi {
 extern TReplaceOnRestartApi ReplaceOnRestartApi;
 
 // ReplaceFileOnRestart as it behaves on the given system.
-void ReplaceFileOnRestartOn(const std::string& Source, const std::string& Dest,
+bool ReplaceFileOnRestartOn(const std::string& Source, const std::string& Dest,
                             const TOSVersion& os);
 
 } // namespace velk

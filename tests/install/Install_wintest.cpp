@@ -444,4 +444,101 @@ TEST_F(InstallTest, AFullDriveGivesTheUnpackingErrorAndLeavesNoPartOfTheFile) {
     velk::test::RunLinux("umount " + mount + " && rmdir " + mount);
 }
 
+TEST_F(InstallTest, AFailedCreateWriteOrRenameGivesTheUnpackingErrorAndNoPartOfAFile) {
+    std::string big(100000, '\0'); // four blocks of the cabinet, so several writes
+    for (size_t i = 0; i < big.size(); ++i)
+        big[i] = char(i * 2654435761u >> 24);
+    Source("main", MainXml("<component id=\"c\"/>"),
+           Db("<component id=\"c\"><files><file src=\"*.*\" dst=\"%InstallPath%*.*\"/>"
+              "<file src=\"%SourcePath%\\e.txt\" dst=\"%InstallPath%e.txt\" flags=\"external\"/>"
+              "</files></component>"),
+           {{"files\\c\\a.txt", "alpha"},
+            {"files\\c\\b.bin", big},
+            {"files\\c\\c.dll", "new library"},
+            {"files\\c\\d.txt", "delta"}});
+    Put("e.txt", "echo");
+    const std::string exe = Build("main", "setup.exe");
+    // In installation order; c.dll is in use, so it goes to a temporary name first.
+    const std::pair<const char*, std::string> files[] = {{"a.txt", "alpha"},
+                                                         {"b.bin", big},
+                                                         {"c.dll", "new library"},
+                                                         {"d.txt", "delta"},
+                                                         {"e.txt", "echo"}};
+    // Runs with c.dll held; returns the temporary files the run left.
+    auto runHeld = [&](const std::string& script) {
+        for (const std::string& name : velk::test::FolderEntries(app_))
+            DeleteFileA((app_ + name).c_str());
+        Put("app\\c.dll", "old");
+        SetLocalDate(app_ + "c.dll", 2019);
+        HANDLE held = CreateFileA((app_ + "c.dll").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+        EXPECT_NE(held, INVALID_HANDLE_VALUE);
+        Run(exe, script);
+        CloseHandle(held);
+        std::vector<std::string> temporary;
+        for (const std::string& name : velk::test::FolderEntries(app_))
+            if (name.rfind("Vel", 0) == 0)
+                temporary.push_back(name);
+        return temporary;
+    };
+    // The calls each kind makes in a run that nothing fails.
+    for (const auto& [kind, calls] :
+         {std::pair<std::string, int>{"create", 5}, {"write", 8}, {"rename", 2}}) {
+        const std::vector<std::string> temporary =
+            runHeld("probe EV_BEFOREINSTALL fault " + kind + " 0");
+        EXPECT_EQ(Probe("fault " + kind + " calls=").at(0),
+                  "probe fault " + kind + " calls=" + std::to_string(calls));
+        EXPECT_EQ(temporary.size(), 1u) << kind;
+        EXPECT_EQ(Probe("EV_AFTERINSTALL").size(), 1u) << kind;
+    }
+    // The system, the fault, and the file (index into files) it strikes. The 9x family swaps
+    // c.dll in through the restart file, which it renames aside and writes anew.
+    char windows[MAX_PATH];
+    const std::string restartFile =
+        std::string(windows, GetWindowsDirectoryA(windows, MAX_PATH)) + "\\wininit.ini";
+    const std::string restartText = "[Rename]\r\nNUL=C:\\OLD.DLL\r\n";
+    const struct {
+        const char* Windows;
+        const char* Kind;
+        int Call;
+        size_t Fails;
+    } cases[] = {{"win7", "create", 1, 0},  {"win7", "create", 3, 2},  {"win7", "create", 5, 4},
+                 {"win7", "write", 1, 0},   {"win7", "write", 3, 1},   {"win7", "write", 5, 1},
+                 {"win7", "write", 8, 4},   {"win7", "rename", 1, 2},  {"win7", "rename", 2, 2},
+                 {"win98", "rename", 1, 2}, {"win98", "create", 4, 2}, {"win98", "write", 7, 2}};
+    for (const auto& c : cases) {
+        const std::string fault = std::string(c.Kind) + " " + std::to_string(c.Call);
+        const std::string label = std::string(c.Windows) + " " + fault;
+        velk::test::SetWineVersion(c.Windows);
+        velk::test::WriteBytes(restartFile, restartText);
+        std::vector<std::string> temporary;
+        {
+            velk::test::TDialogWatcher watcher("Unpacking error", IDOK, 30000);
+            temporary = runHeld("probe EV_BEFOREINSTALL fault " + fault);
+            EXPECT_EQ(watcher.Result().Text,
+                      "Cannot install file \"" + app_ + files[c.Fails].first + "\"!")
+                << label;
+        }
+        EXPECT_EQ(ReadBytes(restartFile), restartText) << label;
+        EXPECT_EQ(Probe("fault " + fault + " hit").size(), 1u) << label;
+        EXPECT_TRUE(Probe("EV_AFTERINSTALL").empty()) << label;
+        EXPECT_EQ(Probe("EV_FINISH").at(0).find("data=0") != std::string::npos, true) << label;
+        // once swapped in at the restart, the new c.dll waits under its temporary name
+        EXPECT_EQ(temporary.size(), c.Fails > 2 ? 1u : 0u) << label;
+        for (const std::string& name : temporary)
+            EXPECT_EQ(ReadBytes(app_ + name), "new library") << label;
+        // before the struck file each one is complete, the struck one and those after it absent
+        for (size_t i = 0; i < std::size(files); ++i) {
+            const std::string path = app_ + files[i].first;
+            const std::string expected = i == 2        ? std::string("old")
+                                         : i < c.Fails ? files[i].second
+                                                       : std::string("(missing)");
+            EXPECT_EQ(FileExists(path) ? ReadBytes(path) : "(missing)", expected)
+                << label << " " << path;
+        }
+    }
+    velk::test::SetWineVersion("win7");
+    DeleteFileA(restartFile.c_str());
+}
+
 } // namespace

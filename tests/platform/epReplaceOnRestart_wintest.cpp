@@ -156,5 +156,28 @@ TEST_F(ReplaceOnRestartWinTest, FailedCallsLeaveTheRestartFileAndRegistryAsTheyW
     EXPECT_GT(refused, 10);
 }
 
+// On NT a refused pending operation is reported, and a refused deletion of the old file is not
+// followed by a move that the restart could not carry out.
+TEST_F(ReplaceOnRestartWinTest, ARefusedPendingOperationIsReported) {
+    WriteBytes(dest_, "in use");
+    test::TTableRestore<TReplaceOnRestartApi> restore(ReplaceOnRestartApi);
+    VELK_FAULT_SLOT(ReplaceOnRestartApi, MoveFileExA)::Install(FALSE);
+    const TOSVersion nt = DescribeOSVersion(2, 5, 1, 2600, "");
+    for (const std::string& dest : {dest_, std::string()}) {
+        std::vector<std::string> before;
+        const int runs = test::SweepFaults(
+            [&] {
+                before = PendingRenames();
+                return ReplaceFileOnRestartOn(source_, dest, nt);
+            },
+            [&](int n, bool done, bool failed) {
+                EXPECT_EQ(done, !failed) << "call " << n << " " << dest;
+                // each call that went through added one operation, a pair of names
+                EXPECT_EQ(PendingRenames().size(), before.size() + 2 * size_t(n - 1)) << dest;
+            });
+        EXPECT_EQ(runs, dest.empty() ? 2 : 3) << dest;
+    }
+}
+
 } // namespace
 } // namespace velk

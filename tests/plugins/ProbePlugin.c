@@ -25,7 +25,12 @@
      box TEXT                  a message box "Probe box" with TEXT, owned by no window
      folder PATH               EV_GETPACKAGE: PATH into the event's buffer, answer 1
      hold FILE MIN MAX         when the event's data lies from MIN to MAX, pump messages until
-                               FILE exists (at most a minute), logging "hold data=DATA" first */
+                               FILE exists (at most a minute), logging "hold data=DATA" first
+     fault KIND N              from now on the Nth call of KIND made by engine.dll or unpack.dll
+                               fails: "create" (CreateFileA for writing, access denied), "write"
+                               (WriteFile, disk full) or "rename" (MoveFileA and MoveFileExA,
+                               access denied); the hit is logged, and at EV_UNLOAD how many such
+                               calls there were (N 0 only counts them) */
 #include <windows.h>
 
 #include <stdint.h>
@@ -284,6 +289,125 @@ static void Hold(const char* path, int32_t data, int32_t least, int32_t most) {
     }
 }
 
+/* Faults reach the engine through the import tables of its modules, so the plug-in's own file
+   work and the system's are left alone. The worker thread makes most of the calls. */
+enum { FAULT_CREATE, FAULT_WRITE, FAULT_RENAME, FAULT_KINDS };
+static const char* const FaultKinds[FAULT_KINDS] = {"create", "write", "rename"};
+static int FaultKind = -1;
+static LONG FaultAt;
+static LONG FaultCalls;
+
+static int FaultHit(int kind) {
+    if (kind != FaultKind || InterlockedIncrement(&FaultCalls) != FaultAt)
+        return 0;
+    Log("fault %s %ld hit", FaultKinds[kind], FaultAt);
+    return 1;
+}
+
+static HANDLE(WINAPI* RealCreateFileA)(LPCSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD,
+                                       HANDLE);
+static BOOL(WINAPI* RealWriteFile)(HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED);
+static BOOL(WINAPI* RealMoveFileA)(LPCSTR, LPCSTR);
+static BOOL(WINAPI* RealMoveFileExA)(LPCSTR, LPCSTR, DWORD);
+
+static HANDLE WINAPI FaultyCreateFileA(LPCSTR name, DWORD access, DWORD share,
+                                       LPSECURITY_ATTRIBUTES security, DWORD creation, DWORD flags,
+                                       HANDLE model) {
+    if ((access & (GENERIC_WRITE | GENERIC_ALL)) && FaultHit(FAULT_CREATE)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return INVALID_HANDLE_VALUE;
+    }
+    return RealCreateFileA(name, access, share, security, creation, flags, model);
+}
+
+static BOOL WINAPI FaultyWriteFile(HANDLE file, LPCVOID data, DWORD size, LPDWORD written,
+                                   LPOVERLAPPED overlapped) {
+    if (FaultHit(FAULT_WRITE)) {
+        SetLastError(ERROR_DISK_FULL);
+        return FALSE;
+    }
+    return RealWriteFile(file, data, size, written, overlapped);
+}
+
+static BOOL WINAPI FaultyMoveFileA(LPCSTR from, LPCSTR to) {
+    if (FaultHit(FAULT_RENAME)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    return RealMoveFileA(from, to);
+}
+
+static BOOL WINAPI FaultyMoveFileExA(LPCSTR from, LPCSTR to, DWORD flags) {
+    if (FaultHit(FAULT_RENAME)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    return RealMoveFileExA(from, to, flags);
+}
+
+static const struct {
+    const char* Name;
+    void* Hook;
+} FaultHooks[] = {{"CreateFileA", (void*)FaultyCreateFileA},
+                  {"WriteFile", (void*)FaultyWriteFile},
+                  {"MoveFileA", (void*)FaultyMoveFileA},
+                  {"MoveFileExA", (void*)FaultyMoveFileExA}};
+
+static void PatchImports(HMODULE module) {
+    BYTE* base = (BYTE*)module;
+    const IMAGE_NT_HEADERS32* nt =
+        (const IMAGE_NT_HEADERS32*)(base + ((const IMAGE_DOS_HEADER*)base)->e_lfanew);
+    DWORD imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
+    const IMAGE_IMPORT_DESCRIPTOR* library;
+    for (library = (const IMAGE_IMPORT_DESCRIPTOR*)(base + imports); imports && library->Name;
+         ++library) {
+        const IMAGE_THUNK_DATA32* names =
+            (const IMAGE_THUNK_DATA32*)(base + library->OriginalFirstThunk);
+        IMAGE_THUNK_DATA32* slots = (IMAGE_THUNK_DATA32*)(base + library->FirstThunk);
+        for (; library->OriginalFirstThunk && names->u1.AddressOfData; ++names, ++slots) {
+            const char* name;
+            size_t i;
+            if (IMAGE_SNAP_BY_ORDINAL32(names->u1.Ordinal))
+                continue;
+            name =
+                (const char*)((const IMAGE_IMPORT_BY_NAME*)(base + names->u1.AddressOfData))->Name;
+            for (i = 0; i < sizeof FaultHooks / sizeof FaultHooks[0]; ++i) {
+                DWORD protection;
+                if (strcmp(name, FaultHooks[i].Name) ||
+                    !VirtualProtect(slots, sizeof *slots, PAGE_READWRITE, &protection))
+                    continue;
+                slots->u1.Function = (DWORD)(uintptr_t)FaultHooks[i].Hook;
+                VirtualProtect(slots, sizeof *slots, protection, &protection);
+            }
+        }
+    }
+}
+
+static void InjectFault(const char* kind, const char* at) {
+    static const char* const Modules[] = {"engine.dll", "unpack.dll"};
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    size_t i;
+    for (i = 0; i < FAULT_KINDS && strcmp(kind, FaultKinds[i]); ++i)
+        ;
+    if (i == FAULT_KINDS)
+        return;
+    RealCreateFileA = (void*)GetProcAddress(kernel, "CreateFileA");
+    RealWriteFile = (void*)GetProcAddress(kernel, "WriteFile");
+    RealMoveFileA = (void*)GetProcAddress(kernel, "MoveFileA");
+    RealMoveFileExA = (void*)GetProcAddress(kernel, "MoveFileExA");
+    FaultKind = (int)i;
+    FaultAt = atol(at);
+    FaultCalls = 0;
+    for (i = 0; i < sizeof Modules / sizeof Modules[0]; ++i) {
+        HMODULE module;
+        /* held, so that a module unloaded and loaded again in between keeps the patch */
+        if (GetModuleHandleExA(0, Modules[i], &module))
+            PatchImports(module);
+        else
+            Log("fault %s not loaded", Modules[i]);
+    }
+}
+
 static int32_t Perform(const char* action, int32_t data) {
     char verb[32] = "", a[256] = "", b[256] = "", c[256] = "";
     int used = 0;
@@ -333,6 +457,8 @@ static int32_t Perform(const char* action, int32_t data) {
         Log("box result=%d", MessageBoxA(NULL, action + used, "Probe box", MB_OK));
     else if (!strcmp(verb, "hold"))
         Hold(a, data, atoi(b), atoi(c));
+    else if (!strcmp(verb, "fault"))
+        InjectFault(a, b);
     else if (!strcmp(verb, "mute"))
         lstrcpynA(Muted, a, sizeof Muted);
     else if (!strcmp(verb, "folder") && EventParam) {
@@ -411,6 +537,8 @@ static int32_t __stdcall EventProc(int32_t id, const char* name, int32_t data, v
         memcpy(&Host, (const void*)(intptr_t)data, sizeof Host);
     if (id == 3 && Muted[0])
         Log("muted %s count=%ld", Muted, MutedCount);
+    if (id == 3 && FaultKind >= 0)
+        Log("fault %s calls=%ld", FaultKinds[FaultKind], FaultCalls);
     Describe(described, sizeof described, id, data, param);
     Log("ev %d %s %s main=%d", id, name, described, GetCurrentThreadId() == LoaderThread);
     EventParam = param;
