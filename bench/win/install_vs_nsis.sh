@@ -3,7 +3,7 @@
 # each run under Wine in fresh prefixes, side by side; then the peak memory of setup.exe while it
 # installs a large package.
 #   install_vs_nsis.sh [FILES] [MEGABYTES] [RUNS] [MEMORY_MEGABYTES]
-# Defaults: 2000 files, 200 MB (two thirds text-like, one third incompressible), 3 runs, 1024 MB.
+# Defaults: 2000 files, 200 MB (two thirds text-like, one third incompressible), 8 runs, 1024 MB.
 # Memory is read from Linux while the program runs: the peak resident set (VmHWM) of its Wine
 # process, and the peak of its private anonymous memory (RssAnon: heap and stacks, not the
 # mapped images of Wine's libraries), sampled every 20 ms.
@@ -13,7 +13,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 files=${1:-2000}
 megabytes=${2:-200}
-runs=${3:-3}
+runs=${3:-8}
 memory_mb=${4:-1024}
 velkpack=$root/dist/linux/velkpack
 stub=$root/dist/windows/setup.exe
@@ -23,6 +23,10 @@ done
 command -v makensis >/dev/null || { echo "bench: makensis not found (cmake/bootstrap.sh)" >&2; exit 1; }
 source "$(dirname "$0")/fresh-prefix.sh"
 template=${VELK_PREFIX_TEMPLATE:-$root/build/wineprefix-template}
+# The installations go to a memory file system: here the disk's throughput drifts by a factor of
+# two within minutes, which would swamp the programs' own differences.
+memory=$(mktemp -d /dev/shm/velk-bench.XXXXXX)
+trap 'wineserver -k >/dev/null 2>&1 || true; rm -rf "$work" "$memory"' EXIT
 
 # payload FOLDER FILES MEGABYTES: every third file incompressible, the others text-like.
 payload() {
@@ -75,18 +79,22 @@ NSI
   makensis -V1 "$work/bench.nsi" >/dev/null
 }
 
-# Seconds for one silent installation in a fresh prefix.
+# Seconds for one silent installation in a fresh prefix, from the start of the program to its
+# exit. The earlier run's writes are flushed first, so that neither program pays for the other's.
+# The Wine server lingers for about two seconds after its last process whoever that was: it is
+# waited for outside the clock.
 timed_install() {
-  rm -rf "$work/run"
-  cp -a "$template" "$work/run"
+  rm -rf "$memory/run"
+  cp -a "$template" "$memory/run"
+  sync
   local start end
   start=$(date +%s.%N)
-  WINEPREFIX=$work/run wine "$1" /S
-  WINEPREFIX=$work/run wineserver -w
+  WINEPREFIX=$memory/run wine "$1" /S
   end=$(date +%s.%N)
+  WINEPREFIX=$memory/run wineserver -w
   # A run counts only when every file arrived.
   local arrived
-  arrived=$(find "$work/run/drive_c/$2" -type f | wc -l)
+  arrived=$(find "$memory/run/drive_c/$2" -type f | wc -l)
   [ "$arrived" -eq "$files" ] || { echo "bench: $1 installed $arrived of $files files" >&2; exit 1; }
   echo "$end - $start" | bc
 }
@@ -98,23 +106,32 @@ payload "$work/src/files/all" "$files" "$megabytes"
 velk_package "$work/src" "$work/velk.exe"
 nsis_installer "$work/src/files/all" "$work/nsis.exe"
 echo "bench: package sizes: velk $(stat -c %s "$work/velk.exe") bytes, nsis $(stat -c %s "$work/nsis.exe") bytes"
-velk_times=() nsis_times=()
+# The machine drifts during a series (the disk fills with what earlier runs deleted): the two
+# programs take turns going first, and each run's ratio is taken between neighbours.
+velk_times=() nsis_times=() ratios=()
 for run in $(seq "$runs"); do
-  velk_times+=("$(timed_install "$work/velk.exe" bench)")
-  nsis_times+=("$(timed_install "$work/nsis.exe" nsisbench)")
-  echo "bench: run $run: velk ${velk_times[-1]} s, nsis ${nsis_times[-1]} s"
+  if [ $((run % 2)) -eq 1 ]; then
+    velk_times+=("$(timed_install "$work/velk.exe" bench)")
+    nsis_times+=("$(timed_install "$work/nsis.exe" nsisbench)")
+  else
+    nsis_times+=("$(timed_install "$work/nsis.exe" nsisbench)")
+    velk_times+=("$(timed_install "$work/velk.exe" bench)")
+  fi
+  ratios+=("$(echo "scale=3; ${velk_times[-1]} / ${nsis_times[-1]}" | bc)")
+  echo "bench: run $run: velk ${velk_times[-1]} s, nsis ${nsis_times[-1]} s, ratio ${ratios[-1]}"
 done
 velk=$(printf '%s\n' "${velk_times[@]}" | median)
 nsis=$(printf '%s\n' "${nsis_times[@]}" | median)
-echo "bench: median silent installation: velk $velk s, nsis $nsis s, ratio $(echo "scale=2; $velk / $nsis" | bc)"
-rm -rf "$work/src" "$work/run"
+ratio=$(printf '%s\n' "${ratios[@]}" | median)
+echo "bench: median silent installation: velk $velk s, nsis $nsis s; median ratio $ratio"
+rm -rf "$work/src" "$memory/run"
 
 echo "bench: peak memory while installing $memory_mb MB"
 payload "$work/src/files/all" 64 "$memory_mb"
 velk_package "$work/src" "$work/big.exe"
-rm -rf "$work/run"
-cp -a "$template" "$work/run"
-WINEPREFIX=$work/run wine "$work/big.exe" /S &
+rm -rf "$memory/run"
+cp -a "$template" "$memory/run"
+WINEPREFIX=$memory/run wine "$work/big.exe" /S &
 hwm=0 anon=0
 # The program's own process is the one whose command line names it (Wine's launcher ends early).
 while kill -0 $! 2>/dev/null || pgrep -f 'big\.exe' >/dev/null; do
@@ -125,5 +142,5 @@ while kill -0 $! 2>/dev/null || pgrep -f 'big\.exe' >/dev/null; do
   done
   sleep 0.02
 done
-WINEPREFIX=$work/run wineserver -w
+WINEPREFIX=$memory/run wineserver -w
 echo "bench: setup.exe peak resident set $((hwm / 1024)) MB, peak private anonymous memory $((anon / 1024)) MB"
