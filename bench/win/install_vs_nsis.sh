@@ -106,7 +106,7 @@ payload "$work/src/files/all" "$files" "$megabytes"
 velk_package "$work/src" "$work/velk.exe"
 nsis_installer "$work/src/files/all" "$work/nsis.exe"
 echo "bench: package sizes: velk $(stat -c %s "$work/velk.exe") bytes, nsis $(stat -c %s "$work/nsis.exe") bytes"
-# The machine drifts during a series (the disk fills with what earlier runs deleted): the two
+# The machine drifts during a series, and the run after a pause goes faster: the two
 # programs take turns going first, and each run's ratio is taken between neighbours.
 velk_times=() nsis_times=() ratios=()
 for run in $(seq "$runs"); do
