@@ -53,10 +53,14 @@ static void Show(int index) {
     SetItemTextOf(W.Frame, IDC_HEADING, kind->Title);
     SetButtons();
     /* Next has the focus unless the page must be answered first: then its last control, the
-       answer (the license's "I accept"). */
+       answer (the license's "I accept"). That is the one before the first: asked for the last
+       without a control to start from, the system answers none and the keyboard has no focus. */
     focus = GetDlgItem(W.Frame, IDC_NEXT);
-    if (!IsWindowEnabled(focus))
-        focus = GetNextDlgTabItem(W.Pages[index], NULL, TRUE);
+    if (!IsWindowEnabled(focus)) {
+        focus = GetNextDlgTabItem(W.Pages[index], NULL, FALSE);
+        if (focus)
+            focus = GetNextDlgTabItem(W.Pages[index], focus, TRUE);
+    }
     if (focus)
         SendMessageA(W.Frame, WM_NEXTDLGCTL, (WPARAM)focus, TRUE);
 }

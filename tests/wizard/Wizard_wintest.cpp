@@ -475,6 +475,95 @@ TEST_F(WizardTest, ThePagesInstallWhatWasChosenWhereItWasChosen) {
     EXPECT_FALSE(Exists("app"));
 }
 
+// The whole run without a mouse: keys go to the control with the focus in the wizard's thread,
+// as the keyboard would send them, so each Tab must land where the tab order says. The type
+// changed with the arrow key makes the probe ask which window owns the engine's boxes.
+TEST_F(WizardTest, TheKeyboardAloneGoesThroughThePagesInTheirTabOrder) {
+    Put("src\\presetup\\license.txt", "Terms");
+    Put("src\\files\\core\\a.txt", "core");
+    Put("src\\files\\docs\\d.txt", "docs");
+    Put("script.txt", "probe EV_INSTALLTYPECHANGED=mini send CM_GETACTIVEWINDOW 0 x\n"
+                      "probe EV_BEFOREINSTALL getvar InstallPath\n");
+    Build("", kFeatures, kFeatureFiles,
+          "<paramgroup name=\"Wizard\"><param name=\"License\" value=\"license.txt\"/>"
+          "</paramgroup>");
+    const std::string typed = Path("typed");
+    HWND frame = nullptr;
+    const std::string log = Run([&] {
+        TTestWizard wizard;
+        auto focus = [&] {
+            GUITHREADINFO info = {sizeof info, 0, {}, {}, {}, {}, {}, {}, {}};
+            return GetGUIThreadInfo(GetWindowThreadProcessId(wizard.Frame(), nullptr), &info)
+                       ? info.hwndFocus
+                       : nullptr;
+        };
+        auto focused = [&](int id) {
+            const bool there = WaitUntil([&] { return focus() == wizard.Control(id); }, 5000);
+            EXPECT_TRUE(there) << "focus not on " << id << " but on " << GetDlgCtrlID(focus());
+            return there;
+        };
+        auto key = [&](WPARAM code) {
+            HWND target = focus();
+            PostMessageA(target, WM_KEYDOWN, code, 1);
+            PostMessageA(target, WM_KEYUP, code, 0xC0000001);
+        };
+        // Tab after Tab, the focus on each control in turn.
+        auto tabs = [&](std::initializer_list<int> order) {
+            for (int id : order) {
+                key(VK_TAB);
+                if (!focused(id))
+                    return false;
+            }
+            return true;
+        };
+        if (!wizard.Page("Welcome") || !focused(IDC_NEXT))
+            return;
+        frame = wizard.Frame();
+        key(VK_RETURN);
+        // Next waits for the licence to be accepted, so the check box has the focus.
+        if (!wizard.Page("License agreement") || !focused(IDC_ACCEPT) ||
+            !tabs({IDC_BACK, IDCANCEL, IDC_LICENSE, IDC_ACCEPT}))
+            return;
+        key(VK_SPACE);
+        EXPECT_TRUE(WaitUntil([&] { return wizard.Enabled(IDC_NEXT); }, 5000));
+        key(VK_RETURN);
+        if (!wizard.Page("Choose components") || !focused(IDC_NEXT) ||
+            !tabs({IDCANCEL, IDC_TYPES, IDC_TREE, IDC_BACK, IDC_NEXT, IDCANCEL, IDC_TYPES}))
+            return;
+        key(VK_DOWN);
+        EXPECT_TRUE(WaitUntil([&] { return wizard.Text(IDC_TYPES) == "Minimal"; }, 5000));
+        key(VK_RETURN);
+        if (!wizard.Page("Choose the destination folder") || !focused(IDC_NEXT) ||
+            !tabs({IDCANCEL, IDC_FOLDER}))
+            return;
+        for (char c : typed)
+            PostMessageA(focus(), WM_CHAR, static_cast<unsigned char>(c), 1);
+        EXPECT_TRUE(WaitUntil([&] { return wizard.Text(IDC_FOLDER) == typed; }, 5000));
+        EXPECT_TRUE(tabs({IDC_BROWSE, IDC_BACK, IDC_NEXT}));
+        key(VK_RETURN);
+        if (!wizard.Page("Ready to install") || !focused(IDC_NEXT))
+            return;
+        key(VK_ESCAPE);
+        EXPECT_EQ(AnswerBox(wizard.Frame(), IDNO), kCancelQuestion);
+        if (!focused(IDC_NEXT))
+            return;
+        key(VK_RETURN);
+        if (wizard.Page("Installation complete") && focused(IDC_NEXT))
+            key(VK_RETURN);
+    });
+    ASSERT_NE(frame, nullptr);
+    EXPECT_NE(log.find("probe send CM_GETACTIVEWINDOW result=" +
+                       std::to_string(static_cast<int32_t>(reinterpret_cast<intptr_t>(frame))) +
+                       "\n"),
+              std::string::npos)
+        << log;
+    EXPECT_NE(log.find("text=[" + typed + "]"), std::string::npos) << log;
+    EXPECT_NE(log.find("probe ev 5 EV_FINISH data=1"), std::string::npos) << log;
+    EXPECT_EQ(ReadBytes(typed + "\\a.txt"), "core");
+    EXPECT_FALSE(Exists("typed\\d.txt"));
+    EXPECT_FALSE(Exists("app"));
+}
+
 // Three files older than the ones on disk: keep the first, replace the second and all after it.
 TEST_F(WizardTest, TheConflictQuestionAnswersAsPressed) {
     std::string components = "<component id=\"core\"><files>";
