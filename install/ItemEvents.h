@@ -3,13 +3,10 @@
 #include <cstdint>
 #include <functional>
 
+#include "database/VKClasses.h"
 #include "plugins/PluginRecords.h"
 
 namespace velk {
-
-class TvkComponent;
-class TvkMainDatabase;
-class TXMLObject;
 
 // The kinds of items the installation acts on, one kind per phase.
 enum class TItemKind : int32_t {
@@ -40,5 +37,21 @@ void ItemDone(TItemKind kind, void* record);
 // against; stops at the first false and answers it.
 bool ForEachComponent(TvkMainDatabase& db,
                       const std::function<bool(TvkComponent&, TXMLObject*)>& Body);
+
+// Calls Process for each active item of one list of every component, in order, with the scope its
+// texts expand against; stops at the first false and answers it.
+template <typename TList, typename TProcess>
+bool ForEachActiveItem(TvkMainDatabase& db, TLazyList<TList> TvkComponent::*list,
+                       TProcess Process) {
+    return ForEachComponent(db, [&](TvkComponent& component, TXMLObject* scope) {
+        const TLazyList<TList>& items = component.*list;
+        if (!items)
+            return true;
+        for (int i = 0; i < items->Count(); ++i)
+            if (items->Items(i)->IsActive() && !Process(*items->Items(i), scope))
+                return false;
+        return true;
+    });
+}
 
 } // namespace velk

@@ -77,16 +77,7 @@ bool ProcessItem(TvkReg& item, TXMLObject* scope) {
 } // namespace
 
 bool InstallRegistryItems(TvkMainDatabase& db) {
-    return ForEachComponent(db, [](TvkComponent& component, TXMLObject* scope) {
-        if (!component.Registry)
-            return true;
-        for (int i = 0; i < component.Registry->Count(); ++i) {
-            TvkReg& item = *component.Registry->Items(i);
-            if (item.IsActive() && !ProcessItem(item, scope))
-                return false;
-        }
-        return true;
-    });
+    return ForEachActiveItem(db, &TvkComponent::Registry, ProcessItem);
 }
 
 } // namespace velk

@@ -69,16 +69,7 @@ bool ProcessItem(TvkShortcut& item, TXMLObject* scope) {
 } // namespace
 
 bool InstallShortcuts(TvkMainDatabase& db) {
-    return ForEachComponent(db, [](TvkComponent& component, TXMLObject* scope) {
-        if (!component.Shortcuts)
-            return true;
-        for (int i = 0; i < component.Shortcuts->Count(); ++i) {
-            TvkShortcut& item = *component.Shortcuts->Items(i);
-            if (item.IsActive() && !ProcessItem(item, scope))
-                return false;
-        }
-        return true;
-    });
+    return ForEachActiveItem(db, &TvkComponent::Shortcuts, ProcessItem);
 }
 
 } // namespace velk

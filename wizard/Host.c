@@ -15,24 +15,25 @@ int32_t HostCommand(int32_t message, const void* data, const void* out) {
     return Host.SendCommand(Host.PluginId, message, (void*)data, (void*)out, 0);
 }
 
-char* HostText(int32_t message, const void* data) {
+/* Asks for the size first, then for the data into a zeroed block of that size; NULL when the
+   size is below least or the second call fails. */
+static void* Fetch(int32_t message, const void* data, int32_t least) {
     int32_t size = HostCommand(message, data, NULL);
-    char* text = size > 1 ? calloc(1, (size_t)size) : NULL;
-    if (text && HostCommand(message, data, text) != 0) {
-        free(text);
-        return NULL;
-    }
-    return text;
-}
-
-void* HostBlock(int32_t message, const char* id) {
-    int32_t size = HostCommand(message, id, NULL);
-    void* block = size > 0 ? calloc(1, (size_t)size) : NULL;
-    if (block && HostCommand(message, id, block) != 0) {
+    void* block = size >= least ? calloc(1, (size_t)size) : NULL;
+    if (block && HostCommand(message, data, block) != 0) {
         free(block);
         return NULL;
     }
     return block;
+}
+
+/* An empty text (size 1, its NUL) counts as none. */
+char* HostText(int32_t message, const void* data) {
+    return Fetch(message, data, 2);
+}
+
+void* HostBlock(int32_t message, const char* id) {
+    return Fetch(message, id, 1);
 }
 
 char* GetVariable(const char* name) {
